@@ -1,0 +1,188 @@
+#include "TCSN.h"
+
+#include "NumberText.h"
+
+#include <cmath>
+#include <utility>
+
+namespace {
+
+// Tables beyond this many entries are not worth their memory: the converter
+// then computes every binomial directly.
+constexpr size_t MaxTableEntries = 4'000'000;
+
+long double IntPower(long double base, int32_t exponent) {
+    long double result = 1;
+    for (int32_t i = 0; i < exponent; ++i) result *= base;
+    return result;
+}
+
+std::string ReducedFraction(double numerator, double denominator, bool approximate);
+
+} // namespace
+
+TCSN::TCSN(int32_t elements, int32_t perCombination)
+    : Elements(elements), PerCombination(perCombination),
+      Total(Binomial(elements, perCombination)),
+      Combination(static_cast<size_t>(perCombination < 0 ? 1 : perCombination + 1), 0) {
+    if (elements >= 0 && perCombination >= 0) {
+        const size_t rows = static_cast<size_t>(elements) + 1;
+        const size_t columns = static_cast<size_t>(perCombination) + 1;
+        if (rows * columns <= MaxTableEntries) {
+            binomials_.resize(rows * columns);
+            for (size_t n = 0; n < rows; ++n)
+                for (size_t k = 0; k < columns; ++k)
+                    binomials_[n * columns + k] = Binomial(static_cast<int32_t>(n), static_cast<int32_t>(k));
+        }
+    }
+}
+
+double TCSN::Binomial(int32_t n, int32_t k) {
+    if (k > n) return 0;
+    double denominator = 1;
+    for (int32_t i = 1; i <= k; ++i) denominator = denominator * i;
+    double numerator = 1;
+    for (int32_t j = n - k + 1; j <= n; ++j) numerator = j * numerator;
+    return numerator / denominator;
+}
+
+double TCSN::CachedBinomial(int32_t n, int32_t k) const {
+    if (!binomials_.empty() && n >= 0 && k >= 0 && n <= Elements && k <= PerCombination)
+        return binomials_[static_cast<size_t>(n) * (static_cast<size_t>(PerCombination) + 1) + static_cast<size_t>(k)];
+    return Binomial(n, k);
+}
+
+double TCSN::GreatestCommonDivisor(double a, double b) {
+    if (!std::isfinite(a) || !std::isfinite(b)) return 1;
+    if (a <= 1 || b <= 1) return 1;
+    // Euclid by repeated remainders, in the program's own steps; the bound only
+    // guards against values that are not integers.
+    for (int guard = 0; a != b; ++guard) {
+        if (guard > 100000) return 1;
+        if (a > b) {
+            const double q = std::trunc(a / b);
+            const double t = b * q;
+            a = t >= a ? b : a - t;
+        } else {
+            const double q = std::trunc(b / a);
+            const double t = a * q;
+            b = t >= b ? a : b - t;
+        }
+    }
+    return a;
+}
+
+double TCSN::CombinationToCSN() {
+    SortCombination();
+    const int32_t n = Elements;
+    const int32_t k = PerCombination;
+    double sum = 0;
+    for (int32_t i = 1; i <= k; ++i) {
+        const int32_t m = n - Combination[static_cast<size_t>(k - i + 1)];
+        if (i <= m) sum += CachedBinomial(m, i);
+    }
+    return Total - sum;
+}
+
+void TCSN::CSNToCombination(double csn) {
+    const int32_t n = Elements;
+    const int32_t k = PerCombination;
+    if (csn > Total) csn = Total;
+    double x = Total - csn;
+    int32_t v = n + 1;
+    int32_t r = k;
+    while (r >= 1) {
+        --v;
+        const double t = v >= 1 ? CachedBinomial(v, r) : 0;
+        // Below ball value 1 no choice is left: place the ball and let the
+        // remainder decide (it only happens for CSNs outside 1..Total).
+        if (t > x && v >= 1) continue;
+        x -= t;
+        Combination[static_cast<size_t>(k - r + 1)] = n - v;
+        --r;
+    }
+    if (k >= 1 && x >= 0) Combination[static_cast<size_t>(k)] -= static_cast<int32_t>(std::trunc(x));
+}
+
+void TCSN::SortCombination() {
+    const int32_t k = PerCombination;
+    for (int32_t i = 1; i <= k - 1; ++i)
+        for (int32_t j = i + 1; j <= k; ++j)
+            if (Combination[static_cast<size_t>(i)] > Combination[static_cast<size_t>(j)])
+                std::swap(Combination[static_cast<size_t>(i)], Combination[static_cast<size_t>(j)]);
+}
+
+double TCSN::PositionProbability(int32_t ball, int32_t position) const {
+    const long double ways = static_cast<long double>(CachedBinomial(ball - 1, position - 1)) *
+                             CachedBinomial(Elements - ball, PerCombination - position);
+    return static_cast<double>(ways / Total);
+}
+
+std::string TCSN::PositionProbabilityText(int32_t ball, int32_t position) const {
+    const long double ways = static_cast<long double>(CachedBinomial(ball - 1, position - 1)) *
+                             CachedBinomial(Elements - ball, PerCombination - position);
+    return FractionText(static_cast<double>(ways), Total);
+}
+
+namespace {
+
+std::string ReducedFraction(double numerator, double denominator, bool approximate) {
+    const double g = TCSN::GreatestCommonDivisor(numerator, denominator);
+    if (!(g > 0)) return "0";
+    numerator = numerator / g;
+    denominator = denominator / g;
+    if ((numerator <= 10000 && denominator <= 10000) || !approximate)
+        return NumberText::FormatGeneral(numerator) + "/" + NumberText::FormatGeneral(denominator);
+    // Approximated in ten-thousandths, reduced once more. A fraction above 1
+    // would not fit in ten-thousandths either; it is written as it comes out
+    // instead of being approximated again and again.
+    const long double scaled = static_cast<long double>(numerator) / denominator * 10000;
+    return "~" + ReducedFraction(static_cast<double>(std::trunc(scaled)), 10000, false);
+}
+
+} // namespace
+
+std::string TCSN::FractionText(double numerator, double denominator) {
+    return ReducedFraction(numerator, denominator, true);
+}
+
+double TCSN::DelayProbability(int32_t gap, double p) {
+    return static_cast<double>(static_cast<long double>(p) * IntPower(1.0L - p, gap));
+}
+
+double TCSN::AdvanceProbability(int32_t run, double p) {
+    return static_cast<double>((1.0L - p) * IntPower(p, run));
+}
+
+std::string TCSN::CombinationToText() const {
+    std::string text;
+    for (int32_t i = 1; i <= PerCombination; ++i) {
+        if (i > 1) text += ", ";
+        text += std::to_string(Combination[static_cast<size_t>(i)]);
+    }
+    return text;
+}
+
+void TCSN::TextToCombination(std::string_view text) {
+    // Digit runs saturate above any ball value, so a long run is simply a
+    // number above n (skipped) instead of an overflow.
+    constexpr long long Saturated = 1'000'000'000'000LL;
+    long long v = 0;
+    int32_t r = 0;
+    const int32_t k = PerCombination;
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') {
+            v = v * 10 + (c - '0');
+            if (v > Saturated) v = Saturated;
+        } else if (c == ';') {
+            if (r < k) {
+                if (v <= Elements) {
+                    ++r;
+                    Combination[static_cast<size_t>(r)] = static_cast<int32_t>(v);
+                }
+                v = 0;
+            }
+        }
+    }
+    if (v > 0 && r < k && v <= Elements) Combination[static_cast<size_t>(r + 1)] = static_cast<int32_t>(v);
+}

@@ -1,0 +1,49 @@
+#pragma once
+// Combinatorial sequence number: the 1-based rank of a sorted k-ball
+// combination out of n among all such combinations in lexicographic order.
+// The converter holds one current combination (`Combination`[1..k]; entry 0
+// is unused); conversions read or overwrite it.
+//
+// CSNs and counts are doubles, exact below 2^53; larger games get rounded
+// values, which the program accepts.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TCSN {
+public:
+    TCSN(int32_t elements, int32_t perCombination);
+
+    int32_t Elements = 0;       // n
+    int32_t PerCombination = 0; // k
+    double Total = 0;           // C(n, k)
+    std::vector<int32_t> Combination; // k + 1 entries; 1..k hold the balls
+
+    // C(N, K) as the product formula computes it in doubles, rounded after
+    // every factor: the denominator K!, then the numerator (N-K+1)...N.
+    static double Binomial(int32_t n, int32_t k);
+    static double GreatestCommonDivisor(double a, double b);
+
+    // Table lookup of Binomial for 0 <= n <= Elements, 0 <= k <= PerCombination
+    // (the same values, computed once); other arguments fall back to Binomial.
+    double CachedBinomial(int32_t n, int32_t k) const;
+
+    double CombinationToCSN();
+    void CSNToCombination(double csn);
+    void SortCombination();
+
+    double PositionProbability(int32_t ball, int32_t position) const;
+    std::string PositionProbabilityText(int32_t ball, int32_t position) const;
+    static std::string FractionText(double numerator, double denominator);
+
+    static double DelayProbability(int32_t gap, double p);
+    static double AdvanceProbability(int32_t run, double p);
+
+    std::string CombinationToText() const;
+    void TextToCombination(std::string_view text);
+
+private:
+    // (Elements + 1) x (PerCombination + 1) values, row-major by n.
+    std::vector<double> binomials_;
+};

@@ -1,0 +1,118 @@
+#pragma once
+// One game's draw history, read once from its data file, with everything the
+// windows derive from it: balls as read and sorted, each draw's CSN, which
+// ball occurs in which draw, the positional theory and the game's figures.
+//
+// Ownership: the game window owns its TLottery; analysis windows and the
+// calculator hold non-owning references and must stop using it before the
+// game window frees it (see the game window's closing).
+//
+// Threading: the history itself never changes after construction and may be
+// read from worker threads. The caches (CommonBalls, HitsOfDraw, HitsOfDrawB)
+// and the statistics areas are scratch state: UI thread only.
+#include "TCSN.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// A malformed game data file. The message is the one the user sees.
+class TLoadError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class TLottery {
+public:
+    // Longest run counted by the delay and advance statistics.
+    static constexpr int32_t MaxRun = 50;
+    // Window kinds, in the order of the WindowOpen flags.
+    enum WindowKind : int {
+        Lexicographic = 0,
+        Delay = 1,
+        Segmentation = 2,
+        Bayesian = 3,
+        Positional = 4,
+        Recurrence = 5,
+        PositionalBayesian = 6,
+    };
+    static constexpr int WindowKinds = 7;
+
+    // Reads the file. A missing file leaves Loaded false; a malformed one
+    // throws TLoadError and no object exists.
+    explicit TLottery(const std::string& fileName);
+    ~TLottery();
+    TLottery(const TLottery&) = delete;
+    TLottery& operator=(const TLottery&) = delete;
+
+    int32_t DrawCount = 0;
+    int32_t SuperballBalls = 0;
+    bool ZeroBased = false;
+    bool Superball = false;
+    bool Loaded = false;
+
+    // [column 0..k][draw 0..DrawCount]: column 0 the contest, 1..k the balls as
+    // read. The extra last draw slot stays 0.
+    std::vector<std::vector<int32_t>> Draws;
+    // [position 0..k][draw]: 0..k-1 the balls ascending, k the contest number.
+    std::vector<std::vector<int32_t>> SortedDraws;
+    // [ball value 0..n][draw 0..DrawCount]: 1 when the ball is in the draw.
+    std::vector<std::vector<uint8_t>> Presence;
+    // [draw 0..DrawCount]
+    std::vector<double> CSNs;
+
+    int32_t SampleSize = 0;
+    int32_t WindowCount = 0;
+    int32_t WindowSize = 0;
+
+    using RunTable = std::vector<std::vector<std::array<int32_t, MaxRun + 1>>>; // [b][p][m]
+    using RunTheory = std::vector<std::vector<std::array<double, MaxRun + 1>>>;  // [b][p][m]
+    RunTable DelayCounts;
+    RunTable AdvanceCounts;
+    std::vector<std::vector<int32_t>> PositionCounts; // [b][p]
+    std::vector<int32_t> WindowHits;
+    RunTheory DelayTheory;
+    RunTheory AdvanceTheory;
+    std::vector<std::vector<double>> PositionProbabilities;   // [b][p]
+    std::vector<std::vector<std::string>> PositionFractions;  // [b][p]
+
+    std::unique_ptr<TCSN> Converter;
+    double SuperballTotal = 0;
+    double SuperballBirthday = 0;
+    double Birthday = 0;
+    std::string FileName;
+    std::array<bool, WindowKinds> WindowOpen{};
+    // Ends a running network forecast after its current cycle; may be set
+    // from another thread than the one running the forecast.
+    std::atomic<bool> Stop{false};
+
+    // n and k of the game (0 when nothing was loaded).
+    int32_t Elements() const { return Converter ? Converter->Elements : 0; }
+    int32_t PerCombination() const { return Converter ? Converter->PerCombination : 0; }
+
+    double DrawCSN(int32_t d);
+    void ComputePositionStatistics(int32_t sampleSize);
+    void CountWindowHits(int32_t windowSize, int32_t ball, int32_t position);
+    int32_t CommonBalls(double csn1, double csn2);
+    int32_t HitsOfDraw(int32_t d, double csn);
+    int32_t HitsOfDrawB(int32_t d, double csn);
+    int32_t CommonBallsOfDraws(int32_t d1, int32_t d2) const;
+
+private:
+    struct BallSetCache {
+        double csn = 0;
+        std::vector<uint8_t> set; // [ball value 0..n]
+    };
+    void Load();
+    void BuildTheory();
+    void BuildPresenceAndCaches();
+    void LoadCache(BallSetCache& cache, double csn);
+    int32_t HitsWithCache(BallSetCache& cache, int32_t d, double csn);
+
+    BallSetCache cacheA_;
+    BallSetCache cacheB_;
+};
