@@ -2,6 +2,8 @@
 
 #include "NumberText.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <utility>
 
@@ -22,8 +24,7 @@ std::string ReducedFraction(double numerator, double denominator, bool approxima
 } // namespace
 
 TCSN::TCSN(int32_t elements, int32_t perCombination)
-    : Elements(elements), PerCombination(perCombination),
-      Total(Binomial(elements, perCombination)),
+    : Elements(elements), PerCombination(perCombination), Total(Binomial(elements, perCombination)),
       Combination(static_cast<size_t>(perCombination < 0 ? 1 : perCombination + 1), 0) {
     if (elements >= 0 && perCombination >= 0) {
         const size_t rows = static_cast<size_t>(elements) + 1;
@@ -48,7 +49,8 @@ double TCSN::Binomial(int32_t n, int32_t k) {
 
 double TCSN::CachedBinomial(int32_t n, int32_t k) const {
     if (!binomials_.empty() && n >= 0 && k >= 0 && n <= Elements && k <= PerCombination)
-        return binomials_[static_cast<size_t>(n) * (static_cast<size_t>(PerCombination) + 1) + static_cast<size_t>(k)];
+        return binomials_[static_cast<size_t>(n) * (static_cast<size_t>(PerCombination) + 1) +
+                          static_cast<size_t>(k)];
     return Binomial(n, k);
 }
 
@@ -73,21 +75,36 @@ double TCSN::GreatestCommonDivisor(double a, double b) {
 }
 
 double TCSN::CombinationToCSN() {
-    SortCombination();
+    return BallsToCSN(Combination);
+}
+
+void TCSN::CSNToCombination(double csn) {
+    CSNToBalls(csn, Combination);
+}
+
+double TCSN::BallsToCSN(std::span<int32_t> c) const {
     const int32_t n = Elements;
     const int32_t k = PerCombination;
+    for (int32_t i = 1; i <= k - 1; ++i)
+        for (int32_t j = i + 1; j <= k; ++j)
+            if (c[static_cast<size_t>(i)] > c[static_cast<size_t>(j)])
+                std::swap(c[static_cast<size_t>(i)], c[static_cast<size_t>(j)]);
+    // Sum over the balls from the largest down of C(n - ball, i): the number of
+    // combinations that come after this one in lexicographic order.
     double sum = 0;
     for (int32_t i = 1; i <= k; ++i) {
-        const int32_t m = n - Combination[static_cast<size_t>(k - i + 1)];
-        if (i <= m) sum += CachedBinomial(m, i);
+        const int64_t m = static_cast<int64_t>(n) - c[static_cast<size_t>(k - i + 1)];
+        if (i <= m && m <= INT32_MAX) sum += CachedBinomial(static_cast<int32_t>(m), i);
     }
     return Total - sum;
 }
 
-void TCSN::CSNToCombination(double csn) {
+void TCSN::CSNToBalls(double csn, std::span<int32_t> c) const {
     const int32_t n = Elements;
     const int32_t k = PerCombination;
     if (csn > Total) csn = Total;
+    // X counts the combinations after the wanted one; the greedy choice takes,
+    // from the largest V down, the largest C(V, R) that still fits in X.
     double x = Total - csn;
     int32_t v = n + 1;
     int32_t r = k;
@@ -98,10 +115,15 @@ void TCSN::CSNToCombination(double csn) {
         // remainder decide (it only happens for CSNs outside 1..Total).
         if (t > x && v >= 1) continue;
         x -= t;
-        Combination[static_cast<size_t>(k - r + 1)] = n - v;
+        c[static_cast<size_t>(k - r + 1)] = n - v;
         --r;
     }
-    if (k >= 1 && x >= 0) Combination[static_cast<size_t>(k)] -= static_cast<int32_t>(std::trunc(x));
+    if (k >= 1 && x >= 0) {
+        // Only a CSN far below 1 leaves a large remainder; keep the subtraction
+        // within the integer range instead of overflowing.
+        const double rest = std::min(std::trunc(x), 1e9);
+        c[static_cast<size_t>(k)] -= static_cast<int32_t>(rest);
+    }
 }
 
 void TCSN::SortCombination() {
@@ -113,6 +135,7 @@ void TCSN::SortCombination() {
 }
 
 double TCSN::PositionProbability(int32_t ball, int32_t position) const {
+    if (!(Total > 0)) return 0;
     const long double ways = static_cast<long double>(CachedBinomial(ball - 1, position - 1)) *
                              CachedBinomial(Elements - ball, PerCombination - position);
     return static_cast<double>(ways / Total);
@@ -137,7 +160,9 @@ std::string ReducedFraction(double numerator, double denominator, bool approxima
     // would not fit in ten-thousandths either; it is written as it comes out
     // instead of being approximated again and again.
     const long double scaled = static_cast<long double>(numerator) / denominator * 10000;
-    return "~" + ReducedFraction(static_cast<double>(std::trunc(scaled)), 10000, false);
+    std::string text = "~";
+    text += ReducedFraction(static_cast<double>(std::trunc(scaled)), 10000, false);
+    return text;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 // CSNs and counts are doubles, exact below 2^53; larger games get rounded
 // values, which the program accepts.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,9 +16,9 @@ class TCSN {
 public:
     TCSN(int32_t elements, int32_t perCombination);
 
-    int32_t Elements = 0;       // n
-    int32_t PerCombination = 0; // k
-    double Total = 0;           // C(n, k)
+    int32_t Elements = 0;             // n
+    int32_t PerCombination = 0;       // k
+    double Total = 0;                 // C(n, k)
     std::vector<int32_t> Combination; // k + 1 entries; 1..k hold the balls
 
     // C(N, K) as the product formula computes it in doubles, rounded after
@@ -33,6 +34,13 @@ public:
     void CSNToCombination(double csn);
     void SortCombination();
 
+    // The same conversions on a caller's array laid out like `Combination`
+    // (k + 1 entries, 1..k the balls). They leave `Combination` alone, so one
+    // converter can serve several threads at once.
+    double BallsToCSN(std::span<int32_t> balls) const;
+    void CSNToBalls(double csn, std::span<int32_t> balls) const;
+
+    // 0 when no combination exists (Total = 0).
     double PositionProbability(int32_t ball, int32_t position) const;
     std::string PositionProbabilityText(int32_t ball, int32_t position) const;
     static std::string FractionText(double numerator, double denominator);

@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -41,6 +42,12 @@ public:
         PositionalBayesian = 6,
     };
     static constexpr int WindowKinds = 7;
+    // Bounds of what a data file may describe. Larger values would only come
+    // from a broken file and would make the tables absurdly large.
+    static constexpr int32_t MaxBallValue = 1000;
+    static constexpr int32_t MaxPerCombination = 1000;
+    static constexpr uint64_t MaxFileBytes = 256ull << 20;
+    static constexpr uint64_t MaxTableBytes = 1ull << 30;
 
     // Reads the file. A missing file leaves Loaded false; a malformed one
     // throws TLoadError and no object exists.
@@ -70,15 +77,15 @@ public:
     int32_t WindowSize = 0;
 
     using RunTable = std::vector<std::vector<std::array<int32_t, MaxRun + 1>>>; // [b][p][m]
-    using RunTheory = std::vector<std::vector<std::array<double, MaxRun + 1>>>;  // [b][p][m]
+    using RunTheory = std::vector<std::vector<std::array<double, MaxRun + 1>>>; // [b][p][m]
     RunTable DelayCounts;
     RunTable AdvanceCounts;
     std::vector<std::vector<int32_t>> PositionCounts; // [b][p]
     std::vector<int32_t> WindowHits;
     RunTheory DelayTheory;
     RunTheory AdvanceTheory;
-    std::vector<std::vector<double>> PositionProbabilities;   // [b][p]
-    std::vector<std::vector<std::string>> PositionFractions;  // [b][p]
+    std::vector<std::vector<double>> PositionProbabilities;  // [b][p]
+    std::vector<std::vector<std::string>> PositionFractions; // [b][p]
 
     std::unique_ptr<TCSN> Converter;
     double SuperballTotal = 0;
@@ -101,6 +108,12 @@ public:
     int32_t HitsOfDraw(int32_t d, double csn);
     int32_t HitsOfDrawB(int32_t d, double csn);
     int32_t CommonBallsOfDraws(int32_t d1, int32_t d2) const;
+
+    // Cache-free forms for worker threads: the membership set [ball value
+    // 0..n] of the combination of a CSN (only values within 0..n are marked),
+    // and how many of draw d's balls such a set holds.
+    std::vector<uint8_t> BallSetOf(double csn) const;
+    int32_t HitsOfDrawIn(int32_t d, std::span<const uint8_t> ballSet) const;
 
 private:
     struct BallSetCache {
