@@ -349,7 +349,8 @@ void TQSpiderGraph::Layout() {
     }
 
     if (showLinesCaption_ && !lines_.empty() && lines_.front()->hasValues_) {
-        if (!linesBoxValid_) BuildLinesBox();
+        // A resize of a hidden control reaches resizeEvent only when shown.
+        if (!linesBoxValid_ || linesBoxForWidth_ != w) BuildLinesBox();
         if (titlePosition_ == qtpTop)
             drawBottom_ -= linesBox_.height();
         else
@@ -399,20 +400,18 @@ QPoint TQSpiderGraph::ValueToPoint(const TQSpiderAxe& axe, float value) const {
 
 void TQSpiderGraph::RefreshAutoRanges() {
     // An axis that follows its data starts again from the data range each
-    // time, so repeated values and paints do not keep widening it.
+    // time, so that setting the same values again and painting does not keep
+    // widening it.
     for (const auto& axe : axes_) {
         if (!axe->autoMin_ && !axe->autoMax_) continue;
         float low = 0;
         float high = 0;
-        const bool data = DataRange(axe->index_, low, high);
-        if (axe->autoMin_) {
-            if (data) axe->minValue_ = low;
-            axe->SetAutoMin(true);
+        if (DataRange(axe->index_, low, high)) {
+            if (axe->autoMin_) axe->minValue_ = low;
+            if (axe->autoMax_) axe->maxValue_ = high;
         }
-        if (axe->autoMax_) {
-            if (data) axe->maxValue_ = high;
-            axe->SetAutoMax(true);
-        }
+        axe->SetAutoMin(axe->autoMin_);
+        axe->SetAutoMax(axe->autoMax_);
     }
     rangesValid_ = true;
 }
@@ -472,6 +471,7 @@ void TQSpiderGraph::BuildLinesBox() {
     }
     linesBox_ = box;
     linesBoxValid_ = true;
+    linesBoxForWidth_ = width();
 }
 
 // ------------------------------------------------------------------ painting

@@ -263,6 +263,7 @@ private:
 
     QImage linesBox_;
     bool linesBoxValid_ = false;
+    int linesBoxForWidth_ = -1; // the control width the box was laid out for
     bool rangesValid_ = true;
     QImage canvas_; // the last painted picture; the hit test reads it
     int highlighted_ = -1;
