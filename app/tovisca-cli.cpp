@@ -5,6 +5,7 @@
 #include "TDrawTable.h"
 #include "TGameFigures.h"
 #include "TLottery.h"
+#include "TResultsUpdate.h"
 
 #include <cmath>
 #include <cstdio>
@@ -14,6 +15,8 @@
 #include <span>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -130,6 +133,85 @@ int Csn(Arguments args) {
     return Fail(usage, UsageError);
 }
 
+// Prints the update's status texts as they come. The running texts
+// ("Recebendo... 40%", "Lendo... concurso N") overwrite each other on a
+// terminal and are reduced to the last of each run otherwise. Every other
+// text is held back by one, so that a failure's message (also the last
+// status) is printed once, on stderr, by the caller.
+class UpdateStatusPrinter {
+public:
+    void operator()(const std::string& text) {
+        const bool running = text.rfind("Recebendo... ", 0) == 0 || text.rfind("Lendo... concurso ", 0) == 0;
+        if (running) {
+            if (terminal_) {
+                FlushHeld();
+                std::fprintf(stdout, "\r%s\x1b[K", text.c_str());
+                std::fflush(stdout);
+                overwriting_ = true;
+            } else {
+                FlushHeld();
+                running_ = text;
+            }
+            return;
+        }
+        FlushHeld();
+        EndRunning();
+        held_ = text;
+    }
+    // Ends the output; the held text is printed unless it is the failure's
+    // message.
+    void Finish(const std::string& failure) {
+        EndRunning();
+        if (held_ != failure) FlushHeld();
+        std::fflush(stdout);
+    }
+
+private:
+    void FlushHeld() {
+        if (held_.empty()) return;
+        EndRunning();
+        Print(held_ + "\n");
+        held_.clear();
+    }
+    void EndRunning() {
+        if (overwriting_) std::fputc('\n', stdout);
+        overwriting_ = false;
+        if (!running_.empty()) Print(running_ + "\n");
+        running_.clear();
+    }
+
+    bool terminal_ = isatty(STDOUT_FILENO) != 0;
+    bool overwriting_ = false;
+    std::string held_;
+    std::string running_;
+};
+
+// The results update without the question, for scheduled runs.
+int Update(Arguments args) {
+    if (args.size() != 1) return Fail("uso: tovisca-cli update ARQUIVO", UsageError);
+    const std::string& fileName = args[0];
+    // The draws held now guard against a published table that would drop
+    // some; a missing file holds none, a malformed one is not replaced.
+    int held = 0;
+    std::error_code code;
+    if (std::filesystem::exists(fileName, code)) {
+        std::string error;
+        const auto lottery = LoadGame(fileName, error);
+        if (!lottery) return Fail(error);
+        held = lottery->DrawCount;
+    }
+    TResultsUpdate update(fileName, held);
+    update.ProgressEvery = 100;
+    UpdateStatusPrinter printer;
+    update.OnStatus = [&printer](const std::string& text) { printer(text); };
+    update.OnConfirm = [] { return true; };
+    const TResultsUpdate::TResult result = update.Run();
+    printer.Finish(result.Succeeded() ? std::string() : result.Message);
+    if (!result.Succeeded())
+        return Fail(result.Detail.empty() ? result.Message : result.Message + " (" + result.Detail + ")");
+    return 0;
+}
+
 struct Command {
     const char* name;
     const char* usage;
@@ -140,6 +222,7 @@ constexpr Command Commands[] = {
     {"info", "info ARQUIVO                    figuras do jogo", Info},
     {"draws", "draws ARQUIVO                   tabela dos concursos (TAB, CR LF)", Draws},
     {"csn", "csn N K --balls B1,...,BK | --csn X   conversão entre combinação e CSN", Csn},
+    {"update", "update ARQUIVO                  atualiza o jogo pela internet, sem perguntar", Update},
 };
 
 int Usage() {
