@@ -40,6 +40,28 @@ TCSN::TCSN(int32_t elements, int32_t perCombination)
 
 double TCSN::Binomial(int32_t n, int32_t k) {
     if (k > n) return 0;
+    if (k <= 0) return 1;
+    // Exact first: C(n-k'+i, i) for i = 1..k' (k' the smaller of k and n-k)
+    // is an integer at every step and never decreases, so once it passes 2^53
+    // the result will too. The product formula alone is not exact there: its
+    // numerator passes 2^53 long before the quotient does (C(23, 21) came out
+    // as 253.00000000000003), and CSNs built from such values do not convert
+    // back to their combinations.
+    {
+        constexpr unsigned __int128 Limit = static_cast<unsigned __int128>(1) << 53;
+        const int64_t kk = std::min<int64_t>(k, static_cast<int64_t>(n) - k);
+        const int64_t base = static_cast<int64_t>(n) - kk;
+        unsigned __int128 c = 1;
+        bool exact = true;
+        for (int64_t i = 1; i <= kk; ++i) {
+            c = c * static_cast<unsigned __int128>(base + i) / static_cast<unsigned __int128>(i);
+            if (c >= Limit) {
+                exact = false;
+                break;
+            }
+        }
+        if (exact) return static_cast<double>(static_cast<uint64_t>(c));
+    }
     double denominator = 1;
     for (int32_t i = 1; i <= k; ++i) denominator = denominator * i;
     double numerator = 1;

@@ -21,8 +21,10 @@ public:
     double Total = 0;                 // C(n, k)
     std::vector<int32_t> Combination; // k + 1 entries; 1..k hold the balls
 
-    // C(N, K) as the product formula computes it in doubles, rounded after
-    // every factor: the denominator K!, then the numerator (N-K+1)...N.
+    // C(N, K); 0 when K > N, 1 when K <= 0. Exact whenever C(N, K) < 2^53.
+    // Larger values come from the product formula in doubles, rounded after
+    // every factor (the denominator K!, then the numerator (N-K+1)...N), as
+    // the program has always shown them.
     static double Binomial(int32_t n, int32_t k);
     static double GreatestCommonDivisor(double a, double b);
 

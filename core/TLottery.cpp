@@ -475,7 +475,7 @@ std::vector<uint8_t> TLottery::BallSetOf(double csn) const {
 }
 
 int32_t TLottery::HitsOfDrawIn(int32_t d, std::span<const uint8_t> ballSet) const {
-    if (d < 0 || d > DrawCount) return 0;
+    if (d < 0 || d >= DrawCount) return 0;
     const int32_t k = PerCombination();
     const int32_t shift = ZeroBased ? 1 : 0;
     int32_t hits = 0;
@@ -523,7 +523,7 @@ int32_t TLottery::HitsOfDrawB(int32_t d, double csn) {
 }
 
 int32_t TLottery::CommonBallsOfDraws(int32_t d1, int32_t d2) const {
-    if (d1 < 0 || d2 < 0 || d1 > DrawCount || d2 > DrawCount) return 0;
+    if (d1 < 0 || d2 < 0 || d1 >= DrawCount || d2 >= DrawCount) return 0;
     int32_t common = 0;
     for (const std::vector<uint8_t>& row : Presence)
         if (row[static_cast<size_t>(d1)] != 0 && row[static_cast<size_t>(d2)] != 0) ++common;
