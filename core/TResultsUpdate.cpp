@@ -71,6 +71,12 @@ std::optional<TResultsUpdate::TResult> TResultsUpdate::Prepare() {
     if (definition_.Url.empty()) return Stop(TOutcome::NoUrl, std::string(NoUrlText));
     if (!columnsRead) return Stop(TOutcome::InvalidDefinition, error);
     if (definition_.Type == TGameDefinition::ZipHtmlType) {
+        // A data file named like its own backup would be copied onto itself
+        // and then overwritten: no backup would remain.
+        if (TGameDefinition::BackupFileName(dataFileName_) == dataFileName_)
+            return Stop(
+                TOutcome::InvalidDefinition,
+                "O arquivo do jogo não pode ter a extensão \".bak\": não haveria cópia de segurança.");
         if (!TZipExtractor::IsPlainFileName(definition_.SourceFile))
             return Stop(TOutcome::InvalidDefinition,
                         "Nome de arquivo inválido em SourceFile no arquivo INI: \"" + definition_.SourceFile +

@@ -289,10 +289,16 @@ TEST_F(ResultsUpdate, StopsBeforeAskingWithoutDefinitionUrlOrValidColumns) {
         EXPECT_EQ(result.Outcome, Outcome::InvalidDefinition) << name;
         EXPECT_NE(result.Message.find("SourceFile"), std::string::npos) << result.Message;
     }
+    // A data file that is its own backup name.
+    WriteFile(ini_, Ini(server.Url("/a.zip")));
+    WriteFile(bak_, before);
+    TResultsUpdate own(bak_, 10);
+    EXPECT_EQ(own.Run().Outcome, Outcome::InvalidDefinition);
+    EXPECT_EQ(ReadFile(bak_), before);
+
     EXPECT_FALSE(asked);
     EXPECT_EQ(server.Requests(), 0);
     EXPECT_EQ(ReadFile(data_), before);
-    EXPECT_FALSE(Exists(bak_));
 }
 
 TEST_F(ResultsUpdate, AnswerNoChangesNothing) {
