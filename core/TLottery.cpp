@@ -10,9 +10,42 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
 namespace {
 
 constexpr uint64_t MiB = 1ull << 20;
+
+// The tables of a long history are tens of megabytes. Touching fresh memory
+// page by page costs a fault per 4 KB, which dominates the load on virtual
+// machines; asking for huge pages before the first touch cuts that 512-fold.
+// Only advice: without support nothing changes.
+void AdviseHugePages(const void* data, size_t bytes) {
+#ifdef __linux__
+    constexpr uintptr_t Page = 4096;
+    if (bytes < (2u << 20)) return;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + Page - 1) & ~(Page - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(Page - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+template <class T> void AssignZeroed(std::vector<T>& values, size_t count) {
+    values = {};
+    values.reserve(count);
+    AdviseHugePages(values.data(), count * sizeof(T));
+    values.resize(count);
+}
+
+template <class T> void AssignZeroed(std::vector<std::vector<T>>& table, size_t rows, size_t count) {
+    table.assign(rows, {});
+    for (std::vector<T>& row : table) AssignZeroed(row, count);
+}
 
 // Blanks and control characters 1..32 separate fields and are skipped around
 // them. NUL is not among them: in a data file it is an ordinary (invalid)
@@ -190,32 +223,37 @@ bool ParseInt(std::string_view field, int32_t& value) {
     throw TLoadError("List index out of bounds (" + std::to_string(index) + ")");
 }
 
+[[noreturn]] void ThrowTooLarge(const std::string& fileName) {
+    throw TLoadError("O arquivo '" + fileName + "' é grande demais para um histórico de jogo (mais de " +
+                     std::to_string(TLottery::MaxFileBytes / MiB) + " MB).");
+}
+
 std::string ReadWholeFile(const std::string& fileName) {
     std::error_code error;
     if (std::filesystem::is_directory(fileName, error))
         throw TLoadError("'" + fileName + "' é uma pasta, não um arquivo de jogo.");
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
-    if (file == nullptr) throw TLoadError("Não foi possível ler o arquivo '" + fileName + "'.");
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(fileName.c_str(), "rb"),
+                                                               &std::fclose);
+    if (!file) throw TLoadError("Não foi possível ler o arquivo '" + fileName + "'.");
+    const auto expected = std::filesystem::file_size(fileName, error);
+    if (!error && expected > TLottery::MaxFileBytes) ThrowTooLarge(fileName);
+    // One byte beyond the expected size shows the end of the file at once; a
+    // file of unknown size (or one that grows meanwhile) is read in doubling
+    // steps.
+    size_t capacity = error ? size_t{1} << 20 : static_cast<size_t>(expected) + 1;
     std::string text;
-    const auto size = std::filesystem::file_size(fileName, error);
-    if (!error && size <= TLottery::MaxFileBytes) text.reserve(static_cast<size_t>(size));
-    char buffer[1 << 16];
-    bool tooLarge = false;
     for (;;) {
-        const size_t got = std::fread(buffer, 1, sizeof buffer, file);
-        if (got == 0) break;
-        if (text.size() + got > TLottery::MaxFileBytes) {
-            tooLarge = true;
-            break;
-        }
-        text.append(buffer, got);
+        const size_t used = text.size();
+        text.reserve(capacity);
+        AdviseHugePages(text.data(), capacity);
+        text.resize(capacity);
+        const size_t got = std::fread(text.data() + used, 1, capacity - used, file.get());
+        text.resize(used + got);
+        if (text.size() > TLottery::MaxFileBytes) ThrowTooLarge(fileName);
+        if (got < capacity - used) break;
+        capacity *= 2;
     }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (tooLarge)
-        throw TLoadError("O arquivo '" + fileName + "' é grande demais para um histórico de jogo (mais de " +
-                         std::to_string(TLottery::MaxFileBytes / MiB) + " MB).");
-    if (failed) throw TLoadError("Não foi possível ler o arquivo '" + fileName + "'.");
+    if (std::ferror(file.get()) != 0) throw TLoadError("Não foi possível ler o arquivo '" + fileName + "'.");
     return text;
 }
 
@@ -281,9 +319,9 @@ void TLottery::Load() {
                 static_cast<uint64_t>(columns) * slots * 2 * sizeof(int32_t) + slots * sizeof(double));
 
     DrawCount = static_cast<int32_t>(draws);
-    Draws.assign(columns, std::vector<int32_t>(slots, 0));
-    SortedDraws.assign(columns, std::vector<int32_t>(slots, 0));
-    CSNs.assign(slots, 0);
+    AssignZeroed(Draws, columns, slots);
+    AssignZeroed(SortedDraws, columns, slots);
+    AssignZeroed(CSNs, slots);
 
     int32_t maxBall = 0;
     std::vector<int32_t> row(columns, 0);
@@ -388,7 +426,7 @@ void TLottery::BuildPresenceAndCaches() {
     const size_t slots = static_cast<size_t>(DrawCount) + 1;
     cacheA_ = BallSetCache{0, std::vector<uint8_t>(n + 1, 0)};
     cacheB_ = BallSetCache{0, std::vector<uint8_t>(n + 1, 0)};
-    Presence.assign(n + 1, std::vector<uint8_t>(slots, 0));
+    AssignZeroed(Presence, n + 1, slots);
     // Ball values as read: rows 0..n-1 in a zero-based game, 1..n otherwise.
     for (size_t j = 1; j <= k; ++j) {
         const std::vector<int32_t>& column = Draws[j];
