@@ -50,7 +50,15 @@ public:
     static constexpr uint64_t MaxTableBytes = 1ull << 30;
 
     // Reads the file. A missing file leaves Loaded false; a malformed one
-    // throws TLoadError and no object exists.
+    // throws TLoadError and no object exists: a field that is not an integer
+    // ("'%s' is not a valid integer value"), a missing field ("List index out
+    // of bounds (%d)", also for an empty file or a blank line), a ball below 0
+    // or above MaxBallValue, a header of more than MaxPerCombination balls, a
+    // file above MaxFileBytes or tables above MaxTableBytes (Portuguese texts).
+    //
+    // A draw that repeats a ball is loaded as read: its CSN is the formula's
+    // value, which belongs to another combination or lies outside 1..Total;
+    // the ball sets of such CSNs only mark values within 0..n.
     explicit TLottery(const std::string& fileName);
     ~TLottery();
     TLottery(const TLottery&) = delete;
@@ -102,13 +110,17 @@ public:
     int32_t PerCombination() const { return Converter ? Converter->PerCombination : 0; }
 
     double DrawCSN(int32_t d);
+    // Runs and counts over the last sampleSize draws (cut to DrawCount).
     void ComputePositionStatistics(int32_t sampleSize);
+    // Hits of a ball value (as stored) at a sorted position in every window
+    // of windowSize draws; no windows unless 1 <= windowSize <= DrawCount.
     void CountWindowHits(int32_t windowSize, int32_t ball, int32_t position);
     int32_t CommonBalls(double csn1, double csn2);
     int32_t HitsOfDraw(int32_t d, double csn);
     int32_t HitsOfDrawB(int32_t d, double csn);
     int32_t CommonBallsOfDraws(int32_t d1, int32_t d2) const;
 
+    // Draw indices outside 0..DrawCount-1 count nothing (result 0).
     // Cache-free forms for worker threads: the membership set [ball value
     // 0..n] of the combination of a CSN (only values within 0..n are marked),
     // and how many of draw d's balls such a set holds.

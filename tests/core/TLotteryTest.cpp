@@ -215,6 +215,17 @@ TEST(TLotteryTest, AbsurdBallsAndSizesAreRefusedInPortuguese) {
               std::string::npos);
 }
 
+TEST(TLotteryTest, TablesBeyondTheMemoryBudgetAreRefused) {
+    // A short file whose presence table alone (1001 ball values x 1.2 million
+    // draws) would pass a gigabyte.
+    TempFolder folder;
+    std::string text = "Concurso;Bola1\n";
+    text.reserve(9u * 1'200'000);
+    for (int d = 0; d < 1'200'000; ++d) text += d == 0 ? "1;1000\n" : "1;1\n";
+    const std::string message = LoadErrorOf(folder.Write("budget.csv", text));
+    EXPECT_NE(message.find("grande demais para ser analisado"), std::string::npos) << message;
+}
+
 TEST(TLotteryTest, BinaryFilesAndEnormousLinesFailCleanly) {
     TempFolder folder;
     std::mt19937 random(20240613);
