@@ -11,11 +11,14 @@
 // read from worker threads. The caches (CommonBalls, HitsOfDraw, HitsOfDrawB)
 // and the statistics areas are scratch state: UI thread only.
 #include "TCSN.h"
+#include "TSeries.h"
 
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -126,6 +129,48 @@ public:
     // and how many of draw d's balls such a set holds.
     std::vector<uint8_t> BallSetOf(double csn) const;
     int32_t HitsOfDrawIn(int32_t d, std::span<const uint8_t> ballSet) const;
+
+    // Forecasts of a series that a window shows in a chart; they read no
+    // draws. Input is read, Output (and NeighbourPoints) are cleared and
+    // rewritten when given; each returns its last forecast. An output may be
+    // the input series itself: the input is then read from a copy.
+
+    // Longest network forecast: the loop ends after cycle MaxNetworkCycles + 1.
+    static constexpr int32_t MaxNetworkCycles = 3000;
+    // Called after each training cycle has written and redrawn its points:
+    // the place to show progress or to let a stop request reach Stop.
+    using CycleHook = std::function<void()>;
+    // How many training patterns a network forecast uses: sampleSize, cut to
+    // the points that have `window` values before them up to the last point
+    // used (pointCount - 2 without the last point, else pointCount - 1).
+    // 0 when not even one such point exists (the forecast is then refused).
+    static int32_t NetworkSampleSize(int32_t sampleSize, int32_t window, int32_t pointCount,
+                                     bool withoutLast);
+    // A window+1 / 8 / 1 perceptron learns y(i) from the `window` values
+    // before point i and x(i) over the last points, in cycles of 100 epochs
+    // until it converges, Stop is set or MaxNetworkCycles + 1 cycles ran.
+    // Every cycle rewrites Output with the fitted values at the sample's x
+    // and forecastCount forecasts at x(last used) + 1, + 2, ..., each fed by
+    // the previous ones; with roundToInteger every value is cut toward zero
+    // before it is shown or fed on. Clears Stop when it starts. A sample
+    // longer than the data is shortened (NetworkSampleSize); with no usable
+    // point nothing is trained, Output is left empty and the result is 0.
+    // seed makes the training reproducible (tests); by default the network
+    // seeds itself from the clock.
+    double ForecastNetwork(int32_t sampleSize, int32_t window, int32_t forecastCount, bool withoutLast,
+                           bool roundToInteger, const TSeries& input, TSeries* output,
+                           const CycleHook& cycleDone = {}, std::optional<uint64_t> seed = std::nullopt);
+    // One k-nearest-neighbour forecast per point from `window` on (each from
+    // the values before it), then the forecast of the point after the last,
+    // at x(last) + 1. NeighbourPoints receives, at each forecast point's x,
+    // the successors of the neighbours chosen for it. An empty input gives 0
+    // and no points.
+    double ForecastNeighbours(int32_t window, int32_t neighbourCount, bool useDelta, const TSeries& input,
+                              TSeries* output, TSeries* neighbourPoints) const;
+    // The mean of each `period` consecutive values, drawn one step ahead as
+    // the forecast of the next point (the last one at x(last) + 1). Fewer
+    // points than the period, or a period below 1, give 0 and no points.
+    double MovingAverage(int32_t period, const TSeries& input, TSeries* output) const;
 
 private:
     struct BallSetCache {
