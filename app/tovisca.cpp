@@ -1,0 +1,23 @@
+// The analyser's window program: the main window, and a game window for each
+// file named on the command line.
+#include "TForm2.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QStringList>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tovisca"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tovisca - Analisador automático de jogos"));
+    QApplication::setApplicationVersion(QStringLiteral("1.4.0"));
+
+    TForm2 mainWindow;
+    // Without a window manager "maximised" means nothing: take the screen.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        mainWindow.setGeometry(screen->availableGeometry());
+    mainWindow.showMaximized();
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) mainWindow.OpenFile(arguments.at(i));
+    return QApplication::exec();
+}

@@ -1,0 +1,118 @@
+#pragma once
+// One series of a TChartView: the points (x, y, optional label) that a window
+// or a game-level forecast writes, and the Qt Charts object that draws them.
+//
+// Points are kept here, not in the drawn series: Append only stores, Redraw
+// pushes the whole list in one call (cheap for a million points, the list is
+// implicitly shared with the drawn series). Clear empties the picture at once.
+//
+// Ownership: the chart view owns its series; the drawn objects belong to the
+// view's QChart. UI thread only.
+#include "TSeries.h"
+
+#include <QColor>
+#include <QList>
+#include <QPointF>
+#include <QString>
+#include <QStringList>
+
+class QAbstractSeries;
+class QAreaSeries;
+class QChart;
+class QLineSeries;
+class QPieSeries;
+class QScatterSeries;
+class QXYSeries;
+class TChartView;
+
+class TChartSeries : public TSeries {
+public:
+    enum class Kind { Line, Bar, Point, Pie };
+
+    TChartSeries(const TChartSeries&) = delete;
+    TChartSeries& operator=(const TChartSeries&) = delete;
+    ~TChartSeries() override;
+
+    Kind SeriesKind() const { return kind_; }
+    // Position among the view's series, 0 for the first one added.
+    int Index() const { return index_; }
+
+    QString Title() const;
+    void SetTitle(const QString& title);
+    QColor Color() const;
+    void SetColor(const QColor& color);
+    void SetLineWidth(double width);
+    // Value labels ("marks") on every point, bar or slice.
+    void SetMarksVisible(bool visible);
+    bool MarksVisible() const { return marks_; }
+    // Pie slices show their share in percent after their label.
+    void SetPercentInMarks(bool percent);
+    void SetVisible(bool visible);
+    bool Visible() const;
+    // Bars: width as a fraction of the smallest step between x values
+    // (default 0.8), and a shift of every bar in the same unit, so that two
+    // series can stand side by side (for example widths 0.4, offsets -0.2/0.2).
+    void SetBarWidth(double fraction);
+    void SetBarOffset(double fraction);
+    // Points: marker diameter in pixels.
+    void SetPointSize(double size);
+
+    void AppendLabelled(double x, double y, const QString& label);
+    QString Label(int i) const;
+    const QList<QPointF>& Points() const { return points_; }
+    // Replaces the points by those of another series and redraws.
+    void Assign(const TSeries& source);
+
+    int Count() const override { return static_cast<int>(points_.size()); }
+    double X(int i) const override { return points_.at(i).x(); }
+    double Y(int i) const override { return points_.at(i).y(); }
+    void Clear() override;
+    void Append(double x, double y) override;
+    // Pushes the points into the picture and rescales the view's axes.
+    void Redraw() override;
+
+    // The drawn object, for the few settings the view does not cover.
+    QAbstractSeries* QtSeries() const;
+    // Index of the point nearest to a clicked position (value coordinates),
+    // -1 when the series is empty.
+    int NearestPoint(const QPointF& value) const;
+
+private:
+    friend class TChartView;
+    struct Bounds {
+        double minX = 0, maxX = 0, minY = 0, maxY = 0;
+        bool valid = false;
+    };
+
+    TChartSeries(TChartView& view, QChart& chart, Kind kind, int index, const QString& title,
+                 const QColor& color);
+    // Copies the points into the drawn object.
+    void Push();
+    bool Dirty() const { return dirty_; }
+    Bounds DataBounds() const;
+    double BarStep() const;
+    QString MarkText(int i, double total) const;
+    // The series drawn for the value labels of bars (transparent points).
+    QScatterSeries* BarMarks() const { return barMarks_; }
+
+    TChartView& view_;
+    QChart& chart_;
+    Kind kind_;
+    int index_;
+    QList<QPointF> points_;
+    QStringList labels_; // empty, or one per point
+    bool sortedByX_ = true;
+    bool dirty_ = false;
+    bool marks_ = false;
+    bool percent_ = false;
+    double barWidth_ = 0.8;
+    double barOffset_ = 0;
+    QColor color_;
+
+    QXYSeries* xy_ = nullptr;      // line or point series
+    QAreaSeries* area_ = nullptr;  // bars, drawn as one filled outline
+    QLineSeries* upper_ = nullptr; // owned by area_
+    QLineSeries* lower_ = nullptr; // owned by area_
+    QScatterSeries* barMarks_ = nullptr;
+    QPieSeries* pie_ = nullptr;
+};
