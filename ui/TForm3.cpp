@@ -4,6 +4,7 @@
 #include "TChartView.h"
 #include "TDrawTableModel.h"
 #include "TForm2.h"
+#include "TForm6.h"
 #include "TGameFigures.h"
 #include "TMessageBox.h"
 
@@ -66,8 +67,10 @@ TForm3::TForm3(TForm2* mainWindow, QWidget* parent) : QWidget(parent), main_(mai
 }
 
 TForm3::~TForm3() {
-    // Analysis windows refer to the history and the grid: they go first.
+    // Analysis windows refer to the history and the grid: they go first;
+    // the calculator stops using the history before it is freed.
     CloseAnalysisWindows(true);
+    TForm6::ForgetLottery(lottery_.get());
     if (dock_) dock_->ReturnHome();
     model_->SetLottery(nullptr);
 }
@@ -403,6 +406,7 @@ void TForm3::CloseAnalysisWindows(bool force) {
 
 void TForm3::ReloadLottery() {
     CloseAnalysisWindows(true);
+    TForm6::ForgetLottery(lottery_.get());
     model_->SetLottery(nullptr);
     lottery_.reset();
     Atualizartela1Click();
