@@ -231,7 +231,14 @@ void TChartSeries::Push() {
     dirty_ = false;
     if (xy_) {
         // One call for the whole list: no per-point signals.
-        xy_->replace(points_);
+        if (DrawnFromEnvelope()) {
+            const TChartView::Range visible =
+                view_.IsZoomed() ? view_.BottomRange()
+                                 : TChartView::Range{points_.first().x(), points_.last().x()};
+            xy_->replace(DrawnPoints(visible.min, visible.max));
+        } else {
+            xy_->replace(points_);
+        }
         return;
     }
     if (area_) {
@@ -318,4 +325,42 @@ int TChartSeries::NearestPoint(const QPointF& value) const {
         }
     }
     return best;
+}
+
+bool TChartSeries::DrawnFromEnvelope() const {
+    return kind_ == Kind::Line && sortedByX_ && points_.size() > EnvelopeThreshold;
+}
+
+QList<QPointF> TChartSeries::DrawnPoints(double from, double to) const {
+    if (!sortedByX_) return points_;
+    const auto byX = [](const QPointF& p, double x) { return p.x() < x; };
+    // [first, last): the visible points, widened by one on each side.
+    qsizetype first = std::lower_bound(points_.begin(), points_.end(), from, byX) - points_.begin();
+    qsizetype last = std::upper_bound(points_.begin(), points_.end(), to,
+                                      [](double x, const QPointF& p) { return x < p.x(); }) -
+                     points_.begin();
+    first = std::max<qsizetype>(0, first - 1);
+    last = std::min<qsizetype>(points_.size(), last + 1);
+    const qsizetype count = last - first;
+    if (count <= EnvelopeThreshold) return points_.mid(first, count);
+
+    QList<QPointF> drawn;
+    drawn.reserve(DrawnBuckets * 2 + 2);
+    const double x0 = points_.at(first).x();
+    const double width = (points_.at(last - 1).x() - x0) / DrawnBuckets;
+    qsizetype i = first;
+    while (i < last) {
+        // One slice of x: its lowest and highest point, in the order they come.
+        const double end = width > 0 ? x0 + width * (std::floor((points_.at(i).x() - x0) / width) + 1) : x0;
+        qsizetype low = i, high = i;
+        qsizetype j = i;
+        for (; j < last && (points_.at(j).x() < end || j == i); ++j) {
+            if (points_.at(j).y() < points_.at(low).y()) low = j;
+            if (points_.at(j).y() > points_.at(high).y()) high = j;
+        }
+        drawn.append(points_.at(std::min(low, high)));
+        if (low != high) drawn.append(points_.at(std::max(low, high)));
+        i = j;
+    }
+    return drawn;
 }

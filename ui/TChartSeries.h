@@ -3,8 +3,14 @@
 // or a game-level forecast writes, and the Qt Charts object that draws them.
 //
 // Points are kept here, not in the drawn series: Append only stores, Redraw
-// pushes the whole list in one call (cheap for a million points, the list is
-// implicitly shared with the drawn series). Clear empties the picture at once.
+// pushes the list in one call. Clear empties the picture at once.
+//
+// A long line series ordered by x (a history of a million draws) is drawn from
+// its envelope: the visible x range is cut into DrawnBuckets slices and each
+// slice contributes its lowest and highest point, in their order. At a few
+// points per pixel column the picture is the same as with every point, and
+// drawing, hit-testing and resizing stay fast. Zooming in recuts the visible
+// range, down to every point. Clicks and the TSeries reads use all points.
 //
 // Ownership: the chart view owns its series; the drawn objects belong to the
 // view's QChart. UI thread only.
@@ -28,6 +34,9 @@ class TChartView;
 class TChartSeries : public TSeries {
 public:
     enum class Kind { Line, Bar, Point, Pie };
+    // Above this many points a line ordered by x is drawn from its envelope.
+    static constexpr int EnvelopeThreshold = 20000;
+    static constexpr int DrawnBuckets = 4096;
 
     TChartSeries(const TChartSeries&) = delete;
     TChartSeries& operator=(const TChartSeries&) = delete;
@@ -76,6 +85,12 @@ public:
     // Index of the point nearest to a clicked position (value coordinates),
     // -1 when the series is empty.
     int NearestPoint(const QPointF& value) const;
+    // Whether the picture shows the envelope rather than every point.
+    bool DrawnFromEnvelope() const;
+    // The points drawn for the x range [from, to]: every point when few, the
+    // envelope otherwise; one point beyond each end keeps the line running
+    // to the edges.
+    QList<QPointF> DrawnPoints(double from, double to) const;
 
 private:
     friend class TChartView;

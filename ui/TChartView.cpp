@@ -211,12 +211,20 @@ bool TChartView::ZoomTo(const QRect& area) {
     if (target.width() < 1 || target.height() < 1) return false;
     chart()->zoomIn(target);
     zoomed_ = true;
+    RecutEnvelopes();
     return true;
 }
 
 void TChartView::ResetZoom() {
+    const bool was = zoomed_;
     zoomed_ = false;
     ApplyAutomaticRanges();
+    if (was) RecutEnvelopes();
+}
+
+void TChartView::RecutEnvelopes() {
+    for (const auto& s : series_)
+        if (s->DrawnFromEnvelope()) s->Push();
 }
 
 void TChartView::Redraw() {

@@ -97,6 +97,8 @@ private:
     TChartSeries& Add(TChartSeries::Kind kind, const QString& title, const QColor& color);
     void SeriesClicked(int index, const QPointF& value);
     void ApplyAutomaticRanges();
+    // Redraws the series drawn from their envelope for the new visible range.
+    void RecutEnvelopes();
     void UpdateAxesVisibility();
 
     std::vector<std::unique_ptr<TChartSeries>> series_;

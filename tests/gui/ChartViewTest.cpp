@@ -13,6 +13,7 @@
 #include <QPieSlice>
 #include <QScatterSeries>
 #include <QXYSeries>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -221,6 +222,50 @@ TEST_F(ChartViewTest, ClickOnALineReportsTheNearestPoint) {
     EXPECT_EQ(clicks[1].series, 1);
     EXPECT_EQ(clicks[1].point, 2);
     EXPECT_DOUBLE_EQ(clicks[1].x, 90);
+}
+
+TEST_F(ChartViewTest, LongLinesAreDrawnFromTheirEnvelope) {
+    // 200000 points of a saw with one spike up and one down: the picture keeps
+    // both extremes, the ends and the x order, with far fewer points.
+    TChartSeries& s = view.AddLineSeries("Real", Qt::red);
+    const int count = 200000;
+    for (int i = 0; i < count; ++i)
+        s.Append(i + 1, i % 97 + (i == 123456 ? 1000 : 0) - (i == 654 ? 1000 : 0));
+    s.Redraw();
+    ASSERT_TRUE(s.DrawnFromEnvelope());
+    const QList<QPointF> drawn = static_cast<QXYSeries*>(s.QtSeries())->points();
+    EXPECT_LE(drawn.size(), 2 * TChartSeries::DrawnBuckets + 2);
+    EXPECT_GT(drawn.size(), TChartSeries::DrawnBuckets);
+    EXPECT_TRUE(std::is_sorted(drawn.begin(), drawn.end(),
+                               [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); }));
+    EXPECT_EQ(drawn.front(), QPointF(1, 0));
+    EXPECT_EQ(drawn.back(), s.Points().back());
+    EXPECT_TRUE(drawn.contains(QPointF(123457, 123456 % 97 + 1000)));
+    EXPECT_TRUE(drawn.contains(QPointF(655, 654 % 97 - 1000)));
+    EXPECT_EQ(s.Count(), count) << "the series itself keeps every point";
+    EXPECT_DOUBLE_EQ(view.LeftRange().max, 123456 % 97 + 1000);
+
+    // Zoomed into a narrow stretch, every point there is drawn.
+    const QRect plot = PlotArea();
+    ASSERT_TRUE(view.ZoomTo(QRect(plot.left() + plot.width() / 2, plot.top(), 3, plot.height())));
+    const TChartView::Range x = view.BottomRange();
+    const QList<QPointF> close = static_cast<QXYSeries*>(s.QtSeries())->points();
+    const int inside =
+        static_cast<int>(std::count_if(s.Points().begin(), s.Points().end(),
+                                       [&](const QPointF& p) { return p.x() >= x.min && p.x() <= x.max; }));
+    ASSERT_LT(inside, TChartSeries::EnvelopeThreshold);
+    EXPECT_EQ(close.size(), inside + 2) << "plus one neighbour beyond each edge";
+
+    // Back to the whole: the envelope again.
+    view.ResetZoom();
+    EXPECT_EQ(static_cast<QXYSeries*>(s.QtSeries())->points().size(), drawn.size());
+
+    // Unordered lines and point series are drawn point by point.
+    TChartSeries& cloud = view.AddPointSeries("nuvem");
+    for (int i = 0; i < 30000; ++i) cloud.Append(i % 300, i);
+    cloud.Redraw();
+    EXPECT_FALSE(cloud.DrawnFromEnvelope());
+    EXPECT_EQ(DrawnCount(cloud), 30000);
 }
 
 TEST_F(ChartViewTest, MarkingAnAreaZoomsAndMarkingBackwardsRestores) {
