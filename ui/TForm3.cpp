@@ -144,6 +144,8 @@ void TForm3::BuildControls() {
     connect(grid_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { ShowPopup(grid_, grid_->viewport()->mapToGlobal(pos)); });
     historyLayout->addWidget(grid_, 1);
+    // The window hands its focus to the grid, not to the first figure.
+    setFocusProxy(grid_);
 
     groupBox2_ = new QGroupBox(QStringLiteral("&Gráfico"), splitter_);
     groupBox2_->setObjectName(QStringLiteral("GroupBox2"));
