@@ -24,6 +24,7 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -54,6 +55,7 @@ TAnalysisForm::TAnalysisForm(TForm3& game, TLottery::WindowKind kind, const QStr
     dock_ = std::make_unique<TToolBarDock>(ToolBar1, mainLayout_);
     dock_->SetPanel(game.ToolPanel());
     connect(&watcher_, &QFutureWatcher<void>::finished, this, &TAnalysisForm::RunFinished);
+    clock_.start();
 }
 
 TAnalysisForm::~TAnalysisForm() {
@@ -240,6 +242,10 @@ void TAnalysisForm::Open(int sampleCap) {
     UpDown1Click();
 }
 
+TForm3* TAnalysisForm::Game() const {
+    return game_.data();
+}
+
 int TAnalysisForm::SampleSize() const {
     return UpDown1->value();
 }
@@ -302,6 +308,8 @@ void TAnalysisForm::StartRun(std::function<void()> work, std::function<void()> f
 void TAnalysisForm::RunFinished() {
     if (!running_) return;
     running_ = false;
+    // The worker has ended: nothing more can be posted. Show its last state.
+    if (!closing_) FlushLatest();
     std::function<void()> finished = std::move(finished_);
     finished_ = nullptr;
     SetBusy(false);
@@ -321,25 +329,53 @@ void TAnalysisForm::Post(std::function<void()> update) {
 void TAnalysisForm::PostLatest(int channel, std::function<void()> update) {
     {
         const std::lock_guard lock(latestMutex_);
-        auto [slot, fresh] = latest_.try_emplace(channel);
-        slot->second = std::move(update);
+        Pending& pending = latest_[channel];
+        pending.update = std::move(update);
         // A delivery is already on its way: it will run this newer update.
-        if (!fresh) return;
+        if (pending.scheduled) return;
+        pending.scheduled = true;
     }
     QMetaObject::invokeMethod(
         this,
         [this, channel] {
-            std::function<void()> latest;
+            qint64 wait = 0;
             {
                 const std::lock_guard lock(latestMutex_);
-                const auto slot = latest_.find(channel);
-                if (slot == latest_.end()) return;
-                latest = std::move(slot->second);
-                latest_.erase(slot);
+                const qint64 last = latest_[channel].lastDelivery;
+                if (last >= 0) wait = last + MinimumRedrawInterval - clock_.elapsed();
             }
-            if (latest) latest();
+            if (wait > 0)
+                QTimer::singleShot(static_cast<int>(wait), this, [this, channel] { Deliver(channel); });
+            else
+                Deliver(channel);
         },
         Qt::QueuedConnection);
+}
+
+void TAnalysisForm::Deliver(int channel) {
+    std::function<void()> update;
+    {
+        const std::lock_guard lock(latestMutex_);
+        Pending& pending = latest_[channel];
+        update = std::move(pending.update);
+        pending.update = nullptr;
+        pending.scheduled = false;
+        pending.lastDelivery = clock_.elapsed();
+    }
+    if (update) update();
+}
+
+void TAnalysisForm::FlushLatest() {
+    std::vector<std::function<void()>> updates;
+    {
+        const std::lock_guard lock(latestMutex_);
+        for (auto& [channel, pending] : latest_)
+            if (pending.update) {
+                updates.push_back(std::move(pending.update));
+                pending.update = nullptr;
+            }
+    }
+    for (const auto& update : updates) update();
 }
 
 void TAnalysisForm::SetBusy(bool busy) {

@@ -22,6 +22,7 @@
 // its destructor, before its own members go).
 #include "TLottery.h"
 
+#include <QElapsedTimer>
 #include <QFutureWatcher>
 #include <QPointer>
 #include <QString>
@@ -31,6 +32,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 class QAction;
 class QBoxLayout;
@@ -75,7 +77,7 @@ public:
     void Open(int sampleCap = 40);
 
     TLottery& Lottery() const { return lottery_; }
-    TForm3* Game() const { return game_; }
+    TForm3* Game() const;
     TLottery::WindowKind Kind() const { return kind_; }
     int N() const { return n_; }
     int K() const { return k_; }
@@ -135,8 +137,10 @@ protected:
     // Queues an update to this window's thread.
     void Post(std::function<void()> update);
     // Like Post, but while an update of the same channel waits to run, a new
-    // one replaces it: a fast worker cannot flood the window.
+    // one replaces it: a fast worker cannot flood the window. When the run
+    // ends, the newest update of every channel is shown before `finished`.
     void PostLatest(int channel, std::function<void()> update);
+    static constexpr int MinimumRedrawInterval = 40; // milliseconds
     // "Épocas" and "Erro da rede" (exponent format, 8 digits, 2 exponent digits).
     void ShowPass(int pass, double error);
 
@@ -198,6 +202,18 @@ private:
     bool closing_ = false;
     QFutureWatcher<void> watcher_;
     std::function<void()> finished_;
+    // Coalesced updates: the newest waiting update of each channel, and
+    // whether a delivery is already on its way. Deliveries of a channel are
+    // paced (at most one per MinimumRedrawInterval) so that redrawing does
+    // not take the worker's processor; the last one is always shown.
+    struct Pending {
+        std::function<void()> update;
+        bool scheduled = false;
+        qint64 lastDelivery = -1;
+    };
+    void Deliver(int channel);
+    void FlushLatest();
     std::mutex latestMutex_;
-    std::map<int, std::function<void()>> latest_;
+    std::map<int, Pending> latest_;
+    QElapsedTimer clock_;
 };

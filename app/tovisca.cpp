@@ -1,6 +1,7 @@
 // The analyser's window program: the main window, and a game window for each
 // file named on the command line.
 #include "TForm2.h"
+#include "TForm4.h"
 #include "TForm6.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
 
     TForm2 mainWindow;
     TForm6::Install(mainWindow);
+    TForm4::Install(mainWindow);
     // Without a window manager "maximised" means nothing: take the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         mainWindow.setGeometry(screen->availableGeometry());
