@@ -385,7 +385,10 @@ void TForm3::OpenAnalysis(TLottery::WindowKind kind) {
     }
     auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
     if (frame) {
-        frame->show();
+        if (frame->isMinimized())
+            frame->showNormal();
+        else
+            frame->show();
         main_->MdiArea()->setActiveSubWindow(frame);
         frame->raise();
     } else {

@@ -328,6 +328,11 @@ TEST_F(GameWindowTest, AnAnalysisWindowOpensOnceAndIsForgottenWhenClosed) {
     EXPECT_EQ(made, 1);
     EXPECT_EQ(game->AnalysisWindow(TLottery::Delay), window);
     EXPECT_EQ(main.MdiArea()->activeSubWindow(), window->parentWidget());
+    // Also from a minimised frame.
+    window->parentWidget()->showMinimized();
+    command->trigger();
+    EXPECT_FALSE(window->parentWidget()->isMinimized());
+    EXPECT_EQ(made, 1);
 
     // Closed by the user: flag cleared, the next command opens a new one.
     window->parentWidget()->close();
