@@ -67,6 +67,7 @@ TAnalysisForm::~TAnalysisForm() {
 
 void TAnalysisForm::BuildControls(const QString& caption) {
     setWindowTitle(caption);
+    resize(1000, 720);
     mainLayout_ = new QVBoxLayout(this);
     mainLayout_->setContentsMargins(0, 0, 0, 0);
     mainLayout_->setSpacing(2);

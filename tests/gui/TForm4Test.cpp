@@ -90,8 +90,8 @@ protected:
         TFileDialog::StopScripting();
     }
 
-    TForm4* Open(const QString& file = QStringLiteral("megasena.csv")) {
-        game = main.OpenFile(DataDir + "/" + file);
+    TForm4* Open(const QString& path = DataDir + QStringLiteral("/megasena.csv")) {
+        game = main.OpenFile(path);
         game->findChild<QAction*>("Anliselexicogrfica1")->trigger();
         auto* window = qobject_cast<TForm4*>(game->AnalysisWindow(TLottery::Lexicographic));
         EXPECT_NE(window, nullptr);
@@ -169,6 +169,29 @@ TEST_F(TForm4Test, OpensOncePerGameWithTheLastFortyDraws) {
     game->findChild<QAction*>("Anliselexicogrfica1")->trigger();
     EXPECT_NE(game->AnalysisWindow(TLottery::Lexicographic), nullptr);
     EXPECT_EQ(main.MdiArea()->findChildren<TForm4*>().size(), 1);
+}
+
+TEST_F(TForm4Test, AHistoryOfFewerThanTenDrawsIsAnalysedWhole) {
+    std::string text = "Concurso;Bola1;Bola2;Bola3\r\n";
+    for (int d = 1; d <= 6; ++d) text += std::to_string(d) + ";" + std::to_string(d) + ";7;9\r\n";
+    TForm4* window = Open(QString::fromStdString(folder.Write("six.csv", text)));
+    ASSERT_NE(window, nullptr);
+    auto* upDown = Find<QSpinBox>(window, "UpDown1");
+    EXPECT_EQ(upDown->maximum(), 6);
+    EXPECT_EQ(upDown->value(), 6);
+    EXPECT_EQ(Find<QTableWidget>(window, "sg1")->rowCount(), 7);
+    // Two training rows are not enough for a pattern of four draws before:
+    // nothing is trained, and nothing breaks.
+    Find<QCheckBox>(window, "CheckBox2")->click();
+    Click(window, "Button1");
+    EXPECT_FALSE(window->Running());
+    EXPECT_EQ(Memo(window), "Sem previsão");
+    Find<QComboBox>(window, "ComboBox1")->setCurrentIndex(3);
+    Train(window, 1);
+    EXPECT_EQ(Memo(window).split('\n').size(), 2 + 9);
+    TInputBox::Script({QStringLiteral("3")});
+    window->Edit1DblClick();
+    EXPECT_EQ(upDown->value(), 6);
 }
 
 TEST_F(TForm4Test, SampleSizeBoxClampsAndIgnoresWords) {
