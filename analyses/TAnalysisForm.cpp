@@ -23,6 +23,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -41,6 +42,8 @@ QLineEdit* ReadOnlyField(QWidget* parent, const QString& name, const QString& te
     edit->setReadOnly(true);
     edit->setToolTip(hint);
     edit->setFrame(!borderless);
+    // Shown, never typed into: no focus, so no selected text either.
+    edit->setFocusPolicy(Qt::NoFocus);
     return edit;
 }
 
@@ -126,7 +129,8 @@ void TAnalysisForm::BuildControls(const QString& caption) {
     UpDown1->setRange(0, 1 << 30);
     UpDown1->setValue(20);
     // Only the arrows show: the number stands in Edit1.
-    UpDown1->setFixedWidth(UpDown1->sizeHint().height());
+    if (auto* number = UpDown1->findChild<QLineEdit*>()) number->hide();
+    UpDown1->setFixedWidth(UpDown1->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, UpDown1) + 6);
     UpDown1->setKeyboardTracking(false);
     connect(UpDown1, &QSpinBox::valueChanged, this, [this] { UpDown1Click(); });
     frameControls->addWidget(UpDown1);

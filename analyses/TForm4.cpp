@@ -281,8 +281,11 @@ void TForm4::ShowPreview(const Analysis::PreviewResult& preview) {
 
 void TForm4::ShowSlices(const std::vector<Analysis::Slice>& slices) {
     PieSeries1->Clear();
+    // Balls without votes would only stack empty labels on the picture; the
+    // memo lists them.
     for (size_t i = 0; i < slices.size(); ++i)
-        PieSeries1->AppendLabelled(static_cast<double>(i + 1), slices[i].Value, Text(slices[i].Label));
+        if (slices[i].Value > 0)
+            PieSeries1->AppendLabelled(static_cast<double>(i + 1), slices[i].Value, Text(slices[i].Label));
     PieSeries1->Redraw();
     Chart4->show();
 }
