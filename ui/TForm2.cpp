@@ -116,6 +116,10 @@ TForm2::~TForm2() {
     // Game windows close their analysis windows before freeing their
     // histories; delete them here, while the frame is whole.
     for (TForm3* game : GameWindows()) delete game->parentWidget();
+    // The other children (the calculator) go next. Their activation changes
+    // must not reach this window once its members start to be destroyed.
+    disconnect(mdi_, nullptr, this, nullptr);
+    for (QMdiSubWindow* frame : mdi_->subWindowList()) delete frame;
 }
 
 QString TForm2::StatusText() const {

@@ -211,7 +211,12 @@ void TForm6::BuildControls() {
     groupBox1_ = new QGroupBox(QStringLiteral("Conversão Combinação/CSN"), top);
     groupBox1_->setObjectName(QStringLiteral("GroupBox1"));
     auto* conversion = new QHBoxLayout(groupBox1_);
-    auto* fields = new QGridLayout();
+    // The fields keep a moderate width; the memo takes what is left.
+    auto* fieldsPanel = new QWidget(groupBox1_);
+    fieldsPanel->setObjectName(QStringLiteral("Panel1"));
+    fieldsPanel->setMaximumWidth(360);
+    auto* fields = new QGridLayout(fieldsPanel);
+    fields->setContentsMargins(0, 0, 0, 0);
     int row = 0;
     auto addField = [&](const char* label, const char* labelName, QLineEdit* edit) {
         auto* text = new QLabel(QString::fromUtf8(label), groupBox1_);
@@ -270,7 +275,7 @@ void TForm6::BuildControls() {
     progress_->hide();
     fields->addWidget(progress_, row++, 0, 1, 4);
     fields->setRowStretch(row, 1);
-    conversion->addLayout(fields);
+    conversion->addWidget(fieldsPanel, 2);
 
     sg1_ = MakeGrid(groupBox1_, "sg1", {QStringLiteral("#"), QStringLiteral("Bola")});
     sg1_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
@@ -284,6 +289,7 @@ void TForm6::BuildControls() {
     memo1_->setObjectName(QStringLiteral("Memo1"));
     memo1_->setReadOnly(true);
     memo1_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo1_->setMinimumWidth(memo1_->fontMetrics().horizontalAdvance(QStringLiteral("00000100,00 %")) + 24);
     memo1_->setTabStopDistance(memo1_->fontMetrics().horizontalAdvance(QStringLiteral("00000")));
     conversion->addWidget(memo1_, 1);
     topLayout->addWidget(groupBox1_, 1);

@@ -18,11 +18,14 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTableWidget>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -476,4 +479,22 @@ TEST_F(TForm6Test, ClosingTheGameWindowLeavesNoReferenceToItsHistory) {
     other->findChild<QAction*>("CalculadoraCSN1")->trigger();
     EXPECT_EQ(form->Lottery(), other->Lottery());
     EXPECT_TRUE(Button(form, "Button12")->isEnabled());
+}
+
+TEST_F(TForm6Test, MainWindowClosesWithTheCalculatorOpen) {
+    // The calculator outlives the game windows: closing the program with
+    // both open frees the games first, then the calculator, while the main
+    // window is still whole.
+    auto other = std::make_unique<TForm2>();
+    other->SetPrioritySetter([](int) { return true; });
+    other->show();
+    TForm6::Install(*other);
+    TForm3* game = other->OpenFile(DataDir + "/megasena.csv");
+    game->findChild<QAction*>("CalculadoraCSN1")->trigger();
+    QPointer<TForm6> form = TForm6::Instance();
+    ASSERT_FALSE(form.isNull());
+    EXPECT_EQ(form->Lottery(), game->Lottery());
+    other.reset();
+    EXPECT_TRUE(form.isNull());
+    EXPECT_EQ(TForm6::Instance(), nullptr);
 }
