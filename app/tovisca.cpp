@@ -3,6 +3,7 @@
 #include "TForm2.h"
 #include "TForm4.h"
 #include "TForm6.h"
+#include "TUpdateRunner.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     TForm2 mainWindow;
     TForm6::Install(mainWindow);
     TForm4::Install(mainWindow);
+    TUpdateRunner::Install(mainWindow);
     // Without a window manager "maximised" means nothing: take the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         mainWindow.setGeometry(screen->availableGeometry());

@@ -248,6 +248,10 @@ QString TForm3::StatusText() const {
     return status_->text();
 }
 
+void TForm3::SetStatusText(const QString& text) {
+    status_->setText(text);
+}
+
 int TForm3::SelectedGridRow() const {
     const QModelIndex current = grid_->currentIndex();
     return current.isValid() ? current.row() + 1 : 1;

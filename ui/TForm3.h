@@ -62,6 +62,11 @@ public:
     QMenu* ToolsMenu() const { return toolsMenu_; }
     QMenu* PopupMenu() const { return popup_; }
     QString StatusText() const;
+    // The status bar and its text (the results update reports its steps there).
+    QStatusBar* StatusBar() const { return statusBar_; }
+    void SetStatusText(const QString& text);
+    // "Baixar da Internet".
+    QAction* DownloadAction() const { return baixar_; }
 
     // The analysis window of a kind, if open.
     QWidget* AnalysisWindow(TLottery::WindowKind kind) const;

@@ -9,6 +9,7 @@ struct RecordingState {
     bool on = false;
     bool reply = true;
     QStringList messages;
+    QString lastDetail;
 };
 
 RecordingState& State() {
@@ -26,6 +27,7 @@ QString Title() {
 void TMessageBox::Show(QWidget* parent, const QString& text, Kind kind) {
     if (State().on) {
         State().messages.append(text);
+        State().lastDetail.clear();
         return;
     }
     switch (kind) {
@@ -39,6 +41,24 @@ void TMessageBox::Show(QWidget* parent, const QString& text, Kind kind) {
         QMessageBox::critical(parent, Title(), text);
         break;
     }
+}
+
+void TMessageBox::Show(QWidget* parent, const QString& text, const QString& detail, Kind kind) {
+    if (detail.isEmpty()) {
+        Show(parent, text, kind);
+        return;
+    }
+    if (State().on) {
+        State().messages.append(text);
+        State().lastDetail = detail;
+        return;
+    }
+    const QMessageBox::Icon icon = kind == Kind::Error     ? QMessageBox::Critical
+                                   : kind == Kind::Warning ? QMessageBox::Warning
+                                                           : QMessageBox::Information;
+    QMessageBox box(icon, Title(), text, QMessageBox::Ok, parent);
+    box.setDetailedText(detail);
+    box.exec();
 }
 
 bool TMessageBox::Ask(QWidget* parent, const QString& text) {
@@ -67,6 +87,11 @@ QString TMessageBox::Last() {
     return State().messages.isEmpty() ? QString() : State().messages.last();
 }
 
+QString TMessageBox::LastDetail() {
+    return State().lastDetail;
+}
+
 void TMessageBox::ClearRecorded() {
     State().messages.clear();
+    State().lastDetail.clear();
 }

@@ -14,6 +14,9 @@ public:
 
     // A plain message box with the application's title and an OK button.
     static void Show(QWidget* parent, const QString& text, Kind kind = Kind::Information);
+    // The same with the technical cause behind a "details" button (none when
+    // detail is empty).
+    static void Show(QWidget* parent, const QString& text, const QString& detail, Kind kind);
     // A Yes/No question; true for Yes.
     static bool Ask(QWidget* parent, const QString& text);
 
@@ -23,5 +26,7 @@ public:
     static bool Recording();
     static const QStringList& Recorded();
     static QString Last();
+    // The detail given with the last message (empty for a plain one).
+    static QString LastDetail();
     static void ClearRecorded();
 };
