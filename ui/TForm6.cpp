@@ -214,9 +214,11 @@ void TForm6::BuildControls() {
     // The fields keep a moderate width; the memo takes what is left.
     auto* fieldsPanel = new QWidget(groupBox1_);
     fieldsPanel->setObjectName(QStringLiteral("Panel1"));
-    fieldsPanel->setMaximumWidth(360);
+    fieldsPanel->setMaximumWidth(440);
     auto* fields = new QGridLayout(fieldsPanel);
     fields->setContentsMargins(0, 0, 0, 0);
+    fields->setColumnMinimumWidth(
+        0, fieldsPanel->fontMetrics().horizontalAdvance(QStringLiteral("Percentual de proximidade:")) + 8);
     int row = 0;
     auto addField = [&](const char* label, const char* labelName, QLineEdit* edit) {
         auto* text = new QLabel(QString::fromUtf8(label), groupBox1_);
