@@ -273,14 +273,3 @@ TEST(ForecastNetworkTest, ShortHistoriesShortenTheSampleOrAreRefused) {
     EXPECT_EQ(Game().ForecastNetwork(60, 6, 10, false, false, TPointSeries(), nullptr, [&] { ++cycles; }), 0);
     EXPECT_EQ(cycles, 0);
 }
-
-TEST(ForecastNetworkTest, OutputMayBeTheInput) {
-    TPointSeries s = Wave(50);
-    const TPointSeries copy = s;
-    TPointSeries separate;
-    StopAfter stop1{Game(), 2};
-    StopAfter stop2{Game(), 2};
-    Game().ForecastNetwork(30, 6, 4, false, false, copy, &separate, std::ref(stop1), 7);
-    Game().ForecastNetwork(30, 6, 4, false, false, s, &s, std::ref(stop2), 7);
-    EXPECT_EQ(s.Points, separate.Points);
-}
