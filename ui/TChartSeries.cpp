@@ -38,6 +38,9 @@ TChartSeries::TChartSeries(TChartView& view, QChart& chart, Kind kind, int index
         upper_ = new QLineSeries;
         lower_ = new QLineSeries;
         area_ = new QAreaSeries(upper_, lower_);
+        // The area series draws its outlines but does not own them.
+        upper_->setParent(area_);
+        lower_->setParent(area_);
         barMarks_ = new QScatterSeries;
         barMarks_->setMarkerSize(1);
         barMarks_->setColor(Qt::transparent);
