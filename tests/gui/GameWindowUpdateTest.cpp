@@ -262,15 +262,6 @@ TEST_F(GameWindowUpdateTest, ATableShorterThanTheHistoryKeepsFileAndHistory) {
               "o arquivo do jogo não foi alterado.");
     ExpectUnchanged(game, lottery);
     EXPECT_EQ(game->GridModel()->GridRowCount(), 3048);
-
-    // Another type than "ZIP/HTML": nothing is written, 0 new, the window reloads.
-    WriteFile(ini, Ini(server.Url("/D_megase.zip"), "ZIP"));
-    Update(game);
-    EXPECT_EQ(TMessageBox::Last(), "Jogo atualizado.\n0 jogo(s) acrescentado(s).");
-    EXPECT_EQ(ReadFile(data), before);
-    EXPECT_FALSE(std::filesystem::exists(bak));
-    ASSERT_TRUE(game->Loaded());
-    EXPECT_EQ(game->GridModel()->GridRowCount(), 3048);
 }
 
 TEST_F(GameWindowUpdateTest, DefinitionProblemsStopBeforeTheQuestion) {
@@ -295,9 +286,6 @@ TEST_F(GameWindowUpdateTest, DefinitionProblemsStopBeforeTheQuestion) {
         {Ini(server.Url("/D_megase.zip"), "ZIP/HTML",
              "LoteryNumberColumn=1\r\nBallsStartColumn=3\r\nBallsCount=seis\r\n"),
          "'seis' is not a valid integer value"},
-        {Ini(server.Url("/D_megase.zip"), "ZIP/HTML", "LoteryNumberColumn=1\r\n"),
-         "Colunas da tabela inválidas no arquivo INI (LoteryNumberColumn, BallsStartColumn e BallsCount "
-         "devem ser maiores que zero)."},
     };
     for (const auto& c : cases) {
         WriteFile(ini, c.ini);
