@@ -139,7 +139,7 @@ TForm3* TForm2::OpenFile(const QString& fileName) {
     QMdiSubWindow* frame = AddChild(game);
     game->AttachFrame(frame);
     const QSize area = mdi_->viewport()->size();
-    frame->resize(std::max(640, std::min(area.width() * 9 / 10, 1100)),
+    frame->resize(std::max(640, std::min(area.width() * 9 / 10, 1400)),
                   std::max(480, std::min(area.height() * 9 / 10, 800)));
     game->Atualizartela1Click();
     frame->show();
