@@ -1,257 +1,175 @@
-// The game window inside the main window: loading a history into the grid,
-// the figures and the chart; copying; the load failures; the analysis,
-// calculator and update commands; the tool bar's place; closing.
-#include "NumberText.h"
+// The game window inside the main window: a history in the grid, the figures
+// and the chart; copying; load failures; its commands and analysis windows;
+// the tool bar's place; closing.
+#include "GuiTestSupport.h"
 #include "TChartView.h"
 #include "TDrawTableModel.h"
-#include "TForm2.h"
-#include "TForm3.h"
-#include "TMessageBox.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QLabel>
 #include <QLayout>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QToolBar>
-#include <gtest/gtest.h>
 
 namespace {
 
-const QString DataDir = QStringLiteral(TOVISCA_DATA_DIR);
+using namespace gui;
+using GameWindowTest = WindowTest;
 
-void ProcessDeletes() {
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
+const char* const TwoDraws = "Concurso;Bola1;Bola2\r\n1;1;2\r\n2;3;1\r\n";
+
+// Runs "Copiar" from the pop-up menu that a right-click over the control opens.
+void CopyFrom(TForm3* game, QWidget* control) {
+    QApplication::clipboard()->clear();
+    RightClick(control);
+    ASSERT_TRUE(game->PopupMenu()->isVisible());
+    Action(game, "Copiar1")->trigger();
+    game->PopupMenu()->hide();
 }
 
-class GameWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        NumberText::SetDecimalSeparator(',');
-        TMessageBox::SetRecording(true);
-        TMessageBox::ClearRecorded();
-        main.SetPrioritySetter([](int) { return true; });
-        main.resize(1200, 900);
-        main.show();
-        QApplication::processEvents();
-    }
-
-    QString Write(const QString& name, const QByteArray& content) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-        return path;
-    }
-
-    static QString Edit(TForm3* game, const char* name) {
-        return game->findChild<QLineEdit*>(QString::fromLatin1(name))->text();
-    }
-    static bool Shown(TForm3* game, const char* name) {
-        return !game->findChild<QWidget*>(QString::fromLatin1(name))->isHidden();
-    }
-    static QAction* Action(TForm3* game, const char* name) {
-        return game->findChild<QAction*>(QString::fromLatin1(name));
-    }
-
-    // Opens the pop-up menu over a control as a right-click does, then runs "Copiar".
-    static void CopyFrom(TForm3* game, QWidget* control) {
-        const QPoint at(control->width() / 2, control->height() / 2);
-        if (auto* view = qobject_cast<QAbstractScrollArea*>(control)) {
-            QContextMenuEvent event(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
-            QApplication::sendEvent(view->viewport(), &event);
-        }
-        QMenu* popup = game->findChild<QMenu*>("PopupMenu1");
-        EXPECT_TRUE(popup->isVisible());
-        Action(game, "Copiar1")->trigger();
-        popup->hide();
-    }
-
-    QTemporaryDir dir;
-    TForm2 main;
-};
-
-TEST_F(GameWindowTest, OpeningMegaSenaShowsCaptionPathGridFiguresAndChart) {
+TEST_F(GameWindowTest, MegaSenaShowsCaptionPathGridFiguresAndChart) {
     const QString path = DataDir + "/megasena.csv";
-    TForm3* game = main.OpenFile(path);
-    ASSERT_NE(game, nullptr);
+    TForm3* game = Open(path);
     ASSERT_TRUE(game->Loaded());
     EXPECT_EQ(game->windowTitle(), "Sorteio: megasena.csv");
-    EXPECT_EQ(game->StatusText(), path);
-    EXPECT_EQ(game->findChild<QStatusBar*>("StatusBar1")->findChild<QLabel*>()->text(), path);
+    EXPECT_EQ(Find<QStatusBar>(game, "StatusBar1")->findChild<QLabel*>()->text(), path);
 
-    // Grid: header row and one row per draw, k + 2 columns.
-    auto* grid = game->findChild<QTableView*>("sg1");
-    ASSERT_NE(grid, nullptr);
-    TDrawTableModel* model = game->GridModel();
+    // A header row and one row per draw, k + 2 columns.
+    const TDrawTableModel* model = game->GridModel();
+    const QAbstractItemModel* shown = Find<QTableView>(game, "sg1")->model();
     EXPECT_EQ(model->GridRowCount(), 3048);
     EXPECT_EQ(model->GridColumnCount(), 8);
-    EXPECT_EQ(grid->model()->rowCount(), 3047);
+    EXPECT_EQ(shown->rowCount(), 3047);
     const QStringList header{"Concurso", "Bola 1", "Bola 2", "Bola 3", "Bola 4", "Bola 5", "Bola 6", "CSN"};
+    // Contest 1 is 1;41;5;4;52;30;33, balls as read; {4, 5, 30, 33, 41, 52} has CSN 14086154.
+    const QStringList first{"1", "41", "5", "4", "52", "30", "33", "14086154"};
     for (int c = 0; c < 8; ++c) {
         EXPECT_EQ(model->GridCell(0, c), header[c]);
-        EXPECT_EQ(grid->model()->headerData(c, Qt::Horizontal).toString(), header[c]);
+        EXPECT_EQ(shown->headerData(c, Qt::Horizontal).toString(), header[c]);
+        EXPECT_EQ(shown->index(0, c).data().toString(), first[c]);
     }
-    // Contest 1 of the file: 1;41;5;4;52;30;33, balls as read. Its CSN by the
-    // lexicographic rank of {4, 5, 30, 33, 41, 52} among C(60, 6).
-    const QStringList first{"1", "41", "5", "4", "52", "30", "33"};
-    for (int c = 0; c < 7; ++c) EXPECT_EQ(grid->model()->index(0, c).data().toString(), first[c]);
-    EXPECT_EQ(model->GridCell(1, 7), "14086154");
     EXPECT_EQ(model->GridCell(3047, 0), "3047");
 
-    EXPECT_EQ(Edit(game, "Edit1"), "60");
-    EXPECT_EQ(Edit(game, "Edit2"), "6");
-    EXPECT_EQ(Edit(game, "Edit3"), "50063860");
-    EXPECT_EQ(Edit(game, "Edit5"), "8490"); // Trunc(sqrt(50063860) * 1.2)
+    // n, k, C(60, 6) and Trunc(sqrt(C(60, 6)) * 1.2); no Superball.
+    EXPECT_EQ(Text(game, "Edit1"), "60");
+    EXPECT_EQ(Text(game, "Edit2"), "6");
+    EXPECT_EQ(Text(game, "Edit3"), "50063860");
+    EXPECT_EQ(Text(game, "Edit5"), "8490");
     EXPECT_FALSE(Shown(game, "Label4"));
     EXPECT_FALSE(Shown(game, "Edit4"));
-    EXPECT_TRUE(game->findChild<QLineEdit*>("Edit1")->isReadOnly());
-    EXPECT_FALSE(game->findChild<QLineEdit*>("Edit4")->isReadOnly());
 
-    // Chart: one point per draw, x counting draws from 1, y the CSN.
-    auto* chart = game->findChild<TChartView*>("Chart1");
-    ASSERT_NE(chart, nullptr);
+    // One red point per draw: x counts draws from 1, y is the CSN.
+    auto* chart = Find<TChartView>(game, "Chart1");
     EXPECT_EQ(chart->Title(), "Posição combinatorial");
-    EXPECT_EQ(chart->BottomAxisTitle(), "Concurso");
-    EXPECT_EQ(chart->LeftAxisTitle(), "Posição");
     ASSERT_EQ(chart->SeriesCount(), 1);
     const TChartSeries& real = chart->Series(0);
     EXPECT_EQ(real.Title(), "Real");
     EXPECT_EQ(real.Color(), QColor(Qt::red));
     ASSERT_EQ(real.Count(), 3047);
-    EXPECT_DOUBLE_EQ(real.X(0), 1);
-    EXPECT_DOUBLE_EQ(real.Y(0), 14086154);
-    EXPECT_DOUBLE_EQ(real.X(3046), 3047);
-    EXPECT_DOUBLE_EQ(real.Y(3046), game->Lottery()->CSNs[3046]);
-    EXPECT_DOUBLE_EQ(chart->BottomRange().max, 3047);
+    EXPECT_EQ(QPointF(real.X(0), real.Y(0)), QPointF(1, 14086154));
+    EXPECT_EQ(QPointF(real.X(3046), real.Y(3046)), QPointF(3047, game->Lottery()->CSNs[3046]));
 }
 
 TEST_F(GameWindowTest, LotomaniaShowsSuperballWithTheReducedFigures) {
-    TForm3* game = main.OpenFile(DataDir + "/lotomania.csv");
+    TForm3* game = Open(DataDir + "/lotomania.csv");
     ASSERT_TRUE(game->Loaded());
-    EXPECT_EQ(Edit(game, "Edit1"), "100"); // balls 0..99
-    EXPECT_EQ(Edit(game, "Edit2"), "20");
+    EXPECT_EQ(Text(game, "Edit1"), "100"); // balls 0..99
+    EXPECT_EQ(Text(game, "Edit2"), "20");
     EXPECT_TRUE(Shown(game, "Label4"));
+    EXPECT_EQ(Find<QLabel>(game, "Label4")->text(), "Superball:");
     EXPECT_TRUE(Shown(game, "Edit4"));
-    EXPECT_EQ(game->findChild<QLabel*>("Label4")->text(), "Superball:");
-    EXPECT_EQ(Edit(game, "Edit4"), "50");
+    EXPECT_EQ(Text(game, "Edit4"), "50");
     // Trunc(C(100, 20) / C(50, 20)) = Trunc(11372635.885...), and Trunc(sqrt(that) * 1.2).
-    EXPECT_EQ(Edit(game, "Edit3"), "11372635");
-    EXPECT_EQ(Edit(game, "Edit5"), "4046");
+    EXPECT_EQ(Text(game, "Edit3"), "11372635");
+    EXPECT_EQ(Text(game, "Edit5"), "4046");
 }
 
 TEST_F(GameWindowTest, CopyPutsTheGridAsTabTerminatedCellsOrTheChartAsAPicture) {
-    // Two draws, k = 2, n = 3: {1, 2} is CSN 1 and {1, 3} (read as 3;1) is CSN 2.
-    const QString path = Write("dois.csv", "Concurso;Bola1;Bola2\r\n1;1;2\r\n2;3;1\r\n");
-    TForm3* game = main.OpenFile(path);
+    // k = 2, n = 3: {1, 2} is CSN 1 and {1, 3} (read as 3;1) is CSN 2.
+    TForm3* game = Open(Write("dois.csv", TwoDraws));
     ASSERT_TRUE(game->Loaded());
-    QApplication::clipboard()->clear();
     CopyFrom(game, game->Grid());
     EXPECT_EQ(QApplication::clipboard()->text(),
               "Concurso\tBola 1\tBola 2\tCSN\t\r\n1\t1\t2\t1\t\r\n2\t3\t1\t2\t\r\n");
-
-    QApplication::clipboard()->clear();
     CopyFrom(game, game->Chart());
     EXPECT_FALSE(QApplication::clipboard()->image().isNull());
-
-    // After the chart, the grid again copies text.
-    CopyFrom(game, game->Grid());
+    CopyFrom(game, game->Grid()); // after the chart, the grid again copies text
     EXPECT_TRUE(QApplication::clipboard()->text().startsWith("Concurso\t"));
 }
 
 TEST_F(GameWindowTest, SameFileTwiceGivesTwoIndependentWindows) {
-    const QString path = DataDir + "/quina.csv";
-    TForm3* a = main.OpenFile(path);
-    TForm3* b = main.OpenFile(path);
+    TForm3* a = Open(DataDir + "/quina.csv");
+    TForm3* b = Open(DataDir + "/quina.csv");
     ASSERT_NE(a, b);
-    EXPECT_EQ(main.GameWindows().size(), 2);
-    ASSERT_TRUE(a->Loaded());
-    ASSERT_TRUE(b->Loaded());
+    ASSERT_TRUE(a->Loaded() && b->Loaded());
     EXPECT_NE(a->Lottery(), b->Lottery());
-    EXPECT_EQ(a->GridModel()->GridRowCount(), b->GridModel()->GridRowCount());
-    a->parentWidget()->close();
-    ProcessDeletes();
-    EXPECT_EQ(main.GameWindows().size(), 1);
-    EXPECT_EQ(Edit(b, "Edit1"), "80");
+    EXPECT_EQ(main.GameWindows().size(), 2);
+    CloseFrame(a);
+    EXPECT_EQ(main.GameWindows(), QList<TForm3*>{b});
+    EXPECT_EQ(Text(b, "Edit1"), "80");
 }
 
-TEST_F(GameWindowTest, MalformedFileReportsItsErrorAndLeavesTheWindowEmpty) {
-    const QString path = Write("ruim.csv", "Concurso;Bola1;Bola2\r\n1;1;2\r\n2;x7;1\r\n");
-    TForm3* game = main.OpenFile(path);
-    EXPECT_EQ(TMessageBox::Last().toStdString(), NumberText::InvalidIntegerMessage("x7"));
+TEST_F(GameWindowTest, LoadFailures) {
+    // A malformed number: the conversion error, and an empty window.
+    TForm3* game = Open(Write("ruim.csv", "Concurso;Bola1;Bola2\r\n1;1;2\r\n2;x7;1\r\n"));
+    EXPECT_EQ(TMessageBox::Recorded(),
+              QStringList{QString::fromStdString(NumberText::InvalidIntegerMessage("x7"))});
     EXPECT_EQ(game->Lottery(), nullptr);
     EXPECT_EQ(game->windowTitle(), "Sorteio: ruim.csv");
     EXPECT_EQ(game->GridModel()->GridRowCount(), 1);
-    EXPECT_EQ(game->GridModel()->GridColumnCount(), 1);
     EXPECT_EQ(game->Chart()->Series(0).Count(), 0);
-    EXPECT_EQ(Edit(game, "Edit1"), "0");
+    EXPECT_EQ(Text(game, "Edit1"), "0");
     EXPECT_FALSE(Action(game, "Anliselexicogrfica1")->isEnabled());
-
     // "Atualizar tela" tries again: once the file is mended the history appears.
-    Write("ruim.csv", "Concurso;Bola1;Bola2\r\n1;1;2\r\n2;3;1\r\n");
-    TMessageBox::ClearRecorded();
+    Write("ruim.csv", TwoDraws);
+    Answer(true);
     Action(game, "Atualizartela1")->trigger();
     EXPECT_TRUE(TMessageBox::Recorded().isEmpty());
     ASSERT_TRUE(game->Loaded());
     EXPECT_EQ(game->GridModel()->GridRowCount(), 3);
-}
 
-TEST_F(GameWindowTest, MissingFileGivesAOneCellGridWithoutMessage) {
-    TForm3* game = main.OpenFile(dir.filePath("nao-existe.csv"));
+    // A missing file: no message, a grid of one empty cell, no update.
+    TForm3* missing = Open(PathOf("nao-existe.csv"));
     EXPECT_TRUE(TMessageBox::Recorded().isEmpty());
-    ASSERT_NE(game->Lottery(), nullptr);
-    EXPECT_FALSE(game->Loaded());
-    EXPECT_EQ(game->GridModel()->GridRowCount(), 1);
-    EXPECT_EQ(game->GridModel()->GridColumnCount(), 1);
-    EXPECT_EQ(game->GridModel()->GridCell(0, 0), "");
-    EXPECT_FALSE(Action(game, "BaixardaInternet1")->isEnabled());
-    QApplication::clipboard()->clear();
-    CopyFrom(game, game->Grid());
+    EXPECT_FALSE(missing->Loaded());
+    EXPECT_EQ(missing->GridModel()->GridRowCount(), 1);
+    EXPECT_EQ(missing->GridModel()->GridColumnCount(), 1);
+    EXPECT_FALSE(missing->DownloadAction()->isEnabled());
+    CopyFrom(missing, missing->Grid());
     EXPECT_EQ(QApplication::clipboard()->text(), "\t\r\n");
 }
 
-TEST_F(GameWindowTest, AtualizarTelaRedrawsFromTheSameHistoryWithoutRereading) {
-    const QString path = Write("jogo.csv", "Concurso;Bola1;Bola2\r\n1;1;2\r\n2;3;1\r\n");
-    TForm3* game = main.OpenFile(path);
+TEST_F(GameWindowTest, AtualizarTelaRedrawsTheSameHistoryAndReloadRereads) {
+    TForm3* game = Open(Write("jogo.csv", TwoDraws));
     const TLottery* before = game->Lottery();
     Write("jogo.csv", "Concurso;Bola1;Bola2\r\n1;1;2\r\n");
     Action(game, "Atualizartela1")->trigger();
     EXPECT_EQ(game->Lottery(), before);
     EXPECT_EQ(game->GridModel()->GridRowCount(), 3);
     EXPECT_EQ(game->Chart()->Series(0).Count(), 2) << "the chart is refilled, not appended to";
-
-    // The update's reload frees the history and reads the file again.
     game->ReloadLottery();
     ASSERT_TRUE(game->Loaded());
     EXPECT_EQ(game->GridModel()->GridRowCount(), 2);
 }
 
 TEST_F(GameWindowTest, BaixarDaInternetNeedsTheGameDefinitionFile) {
-    const QString content = "Concurso;Bola1;Bola2\r\n1;1;2\r\n";
-    TForm3* without = main.OpenFile(Write("sem.csv", content.toLatin1()));
-    EXPECT_FALSE(Action(without, "BaixardaInternet1")->isEnabled());
+    TForm3* without = Open(Write("sem.csv", TwoDraws));
+    EXPECT_FALSE(without->DownloadAction()->isEnabled());
     Write("com.ini", "[Jogo]\r\n");
-    TForm3* with = main.OpenFile(Write("com.csv", content.toLatin1()));
-    EXPECT_TRUE(Action(with, "BaixardaInternet1")->isEnabled());
-
-    int runs = 0;
-    main.SetUpdateRunner([&runs, with](TForm3& game) { runs += &game == with ? 1 : 100; });
-    Action(with, "BaixardaInternet1")->trigger();
-    EXPECT_EQ(runs, 1);
+    TForm3* with = Open(Write("com.csv", TwoDraws));
+    EXPECT_TRUE(with->DownloadAction()->isEnabled());
+    std::vector<TForm3*> runs;
+    main.SetUpdateRunner([&runs](TForm3& game) { runs.push_back(&game); });
+    with->DownloadAction()->trigger();
+    EXPECT_EQ(runs, std::vector<TForm3*>{with});
 }
 
 TEST_F(GameWindowTest, CommandsCarryTheirCaptionsAndShortcuts) {
-    TForm3* game = main.OpenFile(DataDir + "/megasena.csv");
+    TForm3* game = Open();
     const struct {
         const char* name;
         const char* caption;
@@ -272,24 +190,18 @@ TEST_F(GameWindowTest, CommandsCarryTheirCaptionsAndShortcuts) {
     EXPECT_EQ(tools->title(), "Ferramentas");
     for (const auto& command : commands) {
         QAction* action = Action(game, command.name);
-        ASSERT_NE(action, nullptr) << command.name;
+        ASSERT_NE(action, nullptr);
         EXPECT_EQ(action->text(), QString::fromUtf8(command.caption));
         EXPECT_EQ(action->shortcut(), command.key) << command.name;
         EXPECT_TRUE(tools->actions().contains(action)) << command.name;
     }
     // The tool bar: the seven analyses and the calculator, in menu order.
-    const QList<QAction*> buttons = game->findChild<QToolBar*>("ToolBar1")->actions();
+    const QList<QAction*> buttons = game->ToolBar()->actions();
     ASSERT_EQ(buttons.size(), 8);
-    EXPECT_EQ(buttons.front()->text(), "Análise lexicográfica");
-    EXPECT_EQ(buttons.back()->text(), "Calculadora CSN");
-    // Nothing opens analysis windows or the calculator yet: their commands wait disabled.
-    EXPECT_FALSE(Action(game, "Anliselexicogrfica1")->isEnabled());
-    EXPECT_FALSE(Action(game, "CalculadoraCSN1")->isEnabled());
-    EXPECT_FALSE(Action(game, "CalculadoraCSN2")->isEnabled());
-    EXPECT_TRUE(Action(game, "Atualizartela1")->isEnabled());
-
+    EXPECT_EQ(buttons.front(), Action(game, "Anliselexicogrfica1"));
+    EXPECT_EQ(buttons.back(), Action(game, "CalculadoraCSN1"));
     // While the game window is active its menu stands in the main menu bar, before "&Janela".
-    main.MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(game->parentWidget()));
+    Activate(game);
     const QList<QAction*> bar = main.menuBar()->actions();
     const qsizetype at = bar.indexOf(tools->menuAction());
     ASSERT_GE(at, 0);
@@ -297,136 +209,88 @@ TEST_F(GameWindowTest, CommandsCarryTheirCaptionsAndShortcuts) {
 }
 
 // A stand-in analysis window, counting how often it is made.
-QWidget* MakeDummy(TForm3& game, int& made) {
-    ++made;
-    auto* window = new QWidget;
-    window->setWindowTitle("Dummy");
-    window->setProperty("lottery", QVariant::fromValue(static_cast<void*>(game.Lottery())));
-    return window;
+TForm2::AnalysisOpener Dummy(int& made) {
+    return [&made](TForm3&) {
+        ++made;
+        auto* window = new QWidget;
+        window->setWindowTitle("Dummy");
+        return window;
+    };
 }
 
-TEST_F(GameWindowTest, AnAnalysisWindowOpensOnceAndIsForgottenWhenClosed) {
-    TForm3* game = main.OpenFile(DataDir + "/megasena.csv");
+TEST_F(GameWindowTest, AnAnalysisWindowOpensOnceComesForwardAndIsForgottenWhenClosed) {
+    TForm3* game = Open();
     int made = 0;
-    main.SetAnalysisOpener(TLottery::Delay, [&made](TForm3& g) { return MakeDummy(g, made); });
+    main.SetAnalysisOpener(TLottery::Delay, Dummy(made));
     QAction* command = Action(game, "Anliseatrasadas1");
     ASSERT_TRUE(command->isEnabled());
-    EXPECT_FALSE(Action(game, "Anliselexicogrfica1")->isEnabled());
-
     command->trigger();
     QWidget* window = game->AnalysisWindow(TLottery::Delay);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(made, 1);
     EXPECT_EQ(window->windowTitle(), "Dummy: megasena.csv");
-    EXPECT_EQ(window->property("lottery").value<void*>(), game->Lottery());
     EXPECT_TRUE(game->Lottery()->WindowOpen[TLottery::Delay]);
     EXPECT_TRUE(window->isVisible());
 
-    // Second command: the same window comes forward.
-    main.MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(game->parentWidget()));
+    // Again, also from a minimised frame: the same window comes forward.
+    Activate(game);
     command->trigger();
-    EXPECT_EQ(made, 1);
-    EXPECT_EQ(game->AnalysisWindow(TLottery::Delay), window);
     EXPECT_EQ(main.MdiArea()->activeSubWindow(), window->parentWidget());
-    // Also from a minimised frame.
     window->parentWidget()->showMinimized();
     command->trigger();
     EXPECT_FALSE(window->parentWidget()->isMinimized());
+    EXPECT_EQ(game->AnalysisWindow(TLottery::Delay), window);
     EXPECT_EQ(made, 1);
 
     // Closed by the user: flag cleared, the next command opens a new one.
-    window->parentWidget()->close();
-    ProcessDeletes();
+    CloseFrame(window);
     EXPECT_EQ(game->AnalysisWindow(TLottery::Delay), nullptr);
     EXPECT_FALSE(game->Lottery()->WindowOpen[TLottery::Delay]);
     command->trigger();
     EXPECT_EQ(made, 2);
-    EXPECT_NE(game->AnalysisWindow(TLottery::Delay), nullptr);
 }
 
-TEST_F(GameWindowTest, ClosingTheGameWindowClosesItsAnalysisWindowsFirst) {
-    TForm3* game = main.OpenFile(DataDir + "/megasena.csv");
-    TForm3* other = main.OpenFile(DataDir + "/megasena.csv");
+TEST_F(GameWindowTest, ClosingOrReloadingTheGameClosesItsOwnAnalysisWindows) {
+    TForm3* game = Open();
+    TForm3* other = Open();
     int made = 0;
-    for (auto kind : {TLottery::Lexicographic, TLottery::Bayesian, TLottery::Recurrence})
-        main.SetAnalysisOpener(kind, [&made](TForm3& g) { return MakeDummy(g, made); });
+    const TLottery::WindowKind kinds[] = {TLottery::Delay, TLottery::Bayesian, TLottery::Recurrence};
     std::vector<QPointer<QWidget>> windows;
-    for (auto kind : {TLottery::Lexicographic, TLottery::Bayesian, TLottery::Recurrence}) {
+    for (const auto kind : kinds) {
+        main.SetAnalysisOpener(kind, Dummy(made));
         game->OpenAnalysis(kind);
         windows.emplace_back(game->AnalysisWindow(kind));
     }
     other->OpenAnalysis(TLottery::Bayesian);
-    QPointer<QWidget> othersWindow = other->AnalysisWindow(TLottery::Bayesian);
+    const QPointer<QWidget> othersWindow = other->AnalysisWindow(TLottery::Bayesian);
     ASSERT_EQ(made, 4);
-    EXPECT_NE(othersWindow, windows[1]) << "each game has its own analysis windows";
 
-    game->parentWidget()->close();
-    ProcessDeletes();
+    CloseFrame(game);
     for (const auto& window : windows) EXPECT_TRUE(window.isNull());
     EXPECT_FALSE(othersWindow.isNull());
-    EXPECT_EQ(main.GameWindows().size(), 1);
-
-    // The update's reload also closes them before the history is replaced.
+    // The update's reload closes them too before the history is replaced.
     other->ReloadLottery();
     EXPECT_TRUE(othersWindow.isNull());
     EXPECT_FALSE(other->Lottery()->WindowOpen[TLottery::Bayesian]);
 }
 
-TEST_F(GameWindowTest, CalculatorHandOffsPassTheHistoryOrTheSelectedCSN) {
-    TForm3* game = main.OpenFile(DataDir + "/megasena.csv");
-    struct HandOff {
-        TLottery* lottery;
-        int n, k;
-        std::optional<QString> csn;
-    };
-    std::vector<HandOff> handOffs;
-    main.SetCalculatorOpener([&handOffs](TLottery* l, int n, int k, const std::optional<QString>& csn) {
-        handOffs.push_back({l, n, k, csn});
-    });
-    ASSERT_TRUE(Action(game, "CalculadoraCSN1")->isEnabled());
-    Action(game, "CalculadoraCSN1")->trigger();
-    ASSERT_EQ(handOffs.size(), 1u);
-    EXPECT_EQ(handOffs[0].lottery, game->Lottery());
-    EXPECT_EQ(handOffs[0].n, 60);
-    EXPECT_EQ(handOffs[0].k, 6);
-    EXPECT_FALSE(handOffs[0].csn.has_value());
-
-    // Pop-up variant with nothing selected: draw 1; then with draw 2's row current.
-    Action(game, "CalculadoraCSN2")->trigger();
-    ASSERT_EQ(handOffs.size(), 2u);
-    EXPECT_EQ(handOffs[1].lottery, nullptr);
-    EXPECT_EQ(handOffs[1].csn.value_or(""), "14086154");
-    game->Grid()->setCurrentIndex(game->Grid()->model()->index(1, 3));
-    EXPECT_EQ(game->SelectedGridRow(), 2);
-    Action(game, "CalculadoraCSN2")->trigger();
-    EXPECT_EQ(handOffs[2].csn.value_or(""), game->GridModel()->GridCell(2, 7));
-}
-
 TEST_F(GameWindowTest, ToolBarMovesToTheMainToolPanelWhileMaximised) {
-    TForm3* game = main.OpenFile(DataDir + "/megasena.csv");
+    TForm3* game = Open();
     auto* frame = qobject_cast<QMdiSubWindow*>(game->parentWidget());
     QToolBar* toolBar = game->ToolBar();
-    EXPECT_EQ(toolBar->parentWidget(), game);
-    EXPECT_EQ(game->ToolPanel(), main.ToolPanel());
     EXPECT_EQ(main.ToolPanel()->objectName(), "Panel3");
-
-    main.activateWindow();
     QApplication::setActiveWindow(&main);
     main.MdiArea()->setActiveSubWindow(frame);
     frame->showMaximized();
     QApplication::processEvents();
     EXPECT_EQ(toolBar->parentWidget(), main.ToolPanel());
-
     frame->showNormal();
     QApplication::processEvents();
     EXPECT_EQ(toolBar->parentWidget(), game);
     EXPECT_EQ(game->layout()->indexOf(toolBar), 0) << "back at the top of the window";
-
     // Closing while maximised leaves no orphan tool bar in the panel.
     frame->showMaximized();
     QApplication::processEvents();
-    frame->close();
-    ProcessDeletes();
+    CloseFrame(game);
     EXPECT_TRUE(main.ToolPanel()->findChildren<QToolBar*>().isEmpty());
 }
 

@@ -1,188 +1,118 @@
 // The lexicographic analysis window inside the main window: opening from the
 // game window, the sample-size box, training on the worker with "Parar" and
-// closing mid-run, "Todas as bolas", bookmarks, copying and the calculator
-// hand-offs, the tool bar.
-#include "TForm4.h"
-#include "NumberText.h"
-#include "TChartSeries.h"
+// closing mid-run, "Todas as bolas", bookmark files, copying and hand-offs.
+#include "GuiTestSupport.h"
 #include "TChartView.h"
-#include "TFileDialog.h"
-#include "TForm2.h"
-#include "TForm3.h"
-#include "TInputBox.h"
 #include "TLexicographicAnalysis.h"
-#include "TMessageBox.h"
-#include "TempFiles.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QContextMenuEvent>
-#include <QElapsedTimer>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSlider>
 #include <QSpinBox>
-#include <QTableWidget>
-#include <QThread>
 #include <QToolBar>
-#include <fstream>
-#include <gtest/gtest.h>
 
 namespace {
 
-const QString DataDir = QStringLiteral(TOVISCA_DATA_DIR);
+using namespace gui;
 
-void ProcessDeletes() {
-    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
-}
-
-// Lets the event loop run until the condition holds. The bound only keeps a
-// broken build from hanging; nothing here measures time.
-bool WaitFor(const std::function<bool()>& condition) {
-    QElapsedTimer guard;
-    guard.start();
-    while (!condition()) {
-        if (guard.elapsed() > 120000) return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    }
-    QApplication::processEvents();
-    return true;
-}
-
-struct HandOff {
-    TLottery* lottery;
-    int n;
-    int k;
-    std::optional<QString> csn;
-};
-
-class TForm4Test : public ::testing::Test {
+class TForm4Test : public WindowTest {
 protected:
-    void SetUp() override {
-        NumberText::SetDecimalSeparator(',');
-        TMessageBox::SetRecording(true);
-        TMessageBox::ClearRecorded();
-        TInputBox::Script({});
-        TFileDialog::Script({});
-        main.SetPrioritySetter([](int) { return true; });
-        main.resize(1400, 1000);
-        main.show();
-        TForm4::Install(main);
-        main.SetCalculatorOpener([this](TLottery* l, int n, int k, const std::optional<QString>& csn) {
-            handOffs.push_back({l, n, k, csn});
-        });
-        QApplication::processEvents();
-    }
-    void TearDown() override {
-        TInputBox::StopScripting();
-        TFileDialog::StopScripting();
-    }
-
-    TForm4* Open(const QString& path = DataDir + QStringLiteral("/megasena.csv")) {
-        game = main.OpenFile(path);
-        game->findChild<QAction*>("Anliselexicogrfica1")->trigger();
+    // The game window of the file and its lexicographic window, opened by F6.
+    TForm4* OpenAnalysis(const QString& path = DataDir + "/megasena.csv") {
+        game = Open(path);
+        Action(game, "Anliselexicogrfica1")->trigger();
         auto* window = qobject_cast<TForm4*>(game->AnalysisWindow(TLottery::Lexicographic));
         EXPECT_NE(window, nullptr);
         return window;
     }
-
-    template <typename T> static T* Find(QWidget* window, const char* name) {
-        T* control = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(control, nullptr) << name;
-        return control;
-    }
-    static QString Text(QWidget* window, const char* name) { return Find<QLineEdit>(window, name)->text(); }
     static QString Memo(QWidget* window) { return Find<QPlainTextEdit>(window, "Memo1")->toPlainText(); }
-    static QAction* Action(QWidget* window, const char* name) { return Find<QAction>(window, name); }
-    static bool Shown(QWidget* window, const char* name) { return !Find<QWidget>(window, name)->isHidden(); }
-
-    static void Click(QWidget* window, const char* name) { Find<QPushButton>(window, name)->click(); }
-    static bool Finished(TForm4* window) { return !window->Running(); }
-
-    void Train(TForm4* window, int passes, uint64_t seed = 1) {
+    static void Click(QWidget* window, const char* name) { Find<QAbstractButton>(window, name)->click(); }
+    static bool Enabled(QWidget* window, const char* name) { return Find(window, name)->isEnabled(); }
+    static void Train(TForm4* window, int passes, uint64_t seed = 1) {
         window->Engine().Network.Seed(seed);
         window->Engine().MaxPasses = passes;
         Click(window, "Button1");
-        ASSERT_TRUE(WaitFor([window] { return Finished(window); }));
+        WaitFor([window] { return !window->Running(); });
+    }
+    // Starts a run without a pass limit and waits until it has made `passes` passes.
+    static void TrainEndlessly(TForm4* window, int passes) {
+        window->Engine().MaxPasses = 0;
+        Click(window, "Button1");
+        WaitFor([window, passes] { return Text(window, "Edit3").toInt() >= passes; });
+    }
+    void ExpectClosed(const QPointer<TForm4>& window) {
+        EXPECT_TRUE(window.isNull());
+        EXPECT_TRUE(main.MdiArea()->findChildren<TForm4*>().isEmpty());
     }
 
-    TForm2 main;
     TForm3* game = nullptr;
-    std::vector<HandOff> handOffs;
-    TempFolder folder;
 };
 
 TEST_F(TForm4Test, OpensOncePerGameWithTheLastFortyDraws) {
-    TForm4* window = Open();
-    ASSERT_NE(window, nullptr);
+    TForm4* window = OpenAnalysis();
     EXPECT_EQ(window->windowTitle(), "Análise lexicográfica: megasena.csv");
     auto* upDown = Find<QSpinBox>(window, "UpDown1");
-    EXPECT_EQ(upDown->maximum(), 3047);
-    EXPECT_EQ(upDown->value(), 40);
-    EXPECT_EQ(upDown->minimum(), 10);
+    EXPECT_EQ(QList<int>({upDown->minimum(), upDown->value(), upDown->maximum()}),
+              QList<int>({10, 40, 3047}));
     EXPECT_EQ(Text(window, "Edit1"), "40");
-    EXPECT_EQ(Text(window, "Edit2"), "0");
-    EXPECT_EQ(Text(window, "Edit3"), "0");
     auto* combo = Find<QComboBox>(window, "ComboBox1");
     ASSERT_EQ(combo->count(), 7);
     EXPECT_EQ(combo->itemText(0), "1ª bola");
-    EXPECT_EQ(combo->itemText(5), "6ª bola");
     EXPECT_EQ(combo->itemText(6), "Todas as bolas");
-    EXPECT_EQ(combo->currentIndex(), 0);
     auto* grid = Find<QTableWidget>(window, "sg1");
     EXPECT_EQ(grid->rowCount(), 41);
     EXPECT_EQ(grid->columnCount(), 7);
-    EXPECT_EQ(grid->item(0, 1)->text(), "CSN 1");
     EXPECT_EQ(grid->item(40, 0)->text(), "3047");
-    EXPECT_EQ(grid->item(40, 1)->text(),
-              QString::fromStdString(NumberText::FormatGeneral(game->Lottery()->CSNs[3046])));
+    EXPECT_EQ(grid->item(40, 1)->text().toStdString(),
+              NumberText::FormatGeneral(game->Lottery()->CSNs[3046]));
     EXPECT_EQ(Memo(window), "Sem previsão");
-    EXPECT_FALSE(Find<QPushButton>(window, "Button3")->isEnabled());
-    EXPECT_TRUE(game->Lottery()->WindowOpen[TLottery::Lexicographic]);
+    EXPECT_FALSE(Enabled(window, "Button3"));
     EXPECT_EQ(Find<TChartView>(window, "Chart1")->Series(0).Count(), 36);
 
     // F6 again brings the same window forward.
-    main.MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(game->parentWidget()));
-    game->findChild<QAction*>("Anliselexicogrfica1")->trigger();
+    Activate(game);
+    Action(game, "Anliselexicogrfica1")->trigger();
     EXPECT_EQ(game->AnalysisWindow(TLottery::Lexicographic), window);
     EXPECT_EQ(main.MdiArea()->findChildren<TForm4*>().size(), 1);
     EXPECT_EQ(main.MdiArea()->activeSubWindow(), window->parentWidget());
+    // While maximised its tool bar stands in the main window's panel.
+    auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+    auto* toolBar = Find<QToolBar>(window, "ToolBar1");
+    QApplication::setActiveWindow(&main);
+    frame->showMaximized();
+    QApplication::processEvents();
+    EXPECT_EQ(toolBar->parentWidget(), main.ToolPanel());
 
-    // Closed, it is forgotten; the command then opens a new one.
-    QPointer<TForm4> closed(window);
-    window->parentWidget()->close();
-    ProcessDeletes();
-    EXPECT_TRUE(closed.isNull());
+    // Closed (maximised), it is forgotten with its tool bar; the command then opens a new one.
+    const QPointer<TForm4> closed(window);
+    CloseFrame(window);
+    ExpectClosed(closed);
     EXPECT_FALSE(game->Lottery()->WindowOpen[TLottery::Lexicographic]);
-    game->findChild<QAction*>("Anliselexicogrfica1")->trigger();
+    for (QToolBar* bar : main.ToolPanel()->findChildren<QToolBar*>()) EXPECT_EQ(bar, game->ToolBar());
+    Action(game, "Anliselexicogrfica1")->trigger();
     EXPECT_NE(game->AnalysisWindow(TLottery::Lexicographic), nullptr);
-    EXPECT_EQ(main.MdiArea()->findChildren<TForm4*>().size(), 1);
 }
 
 TEST_F(TForm4Test, AHistoryOfFewerThanTenDrawsIsAnalysedWhole) {
     std::string text = "Concurso;Bola1;Bola2;Bola3\r\n";
     for (int d = 1; d <= 6; ++d) text += std::to_string(d) + ";" + std::to_string(d) + ";7;9\r\n";
-    TForm4* window = Open(QString::fromStdString(folder.Write("six.csv", text)));
+    TForm4* window = OpenAnalysis(Write("six.csv", text));
     ASSERT_NE(window, nullptr);
     auto* upDown = Find<QSpinBox>(window, "UpDown1");
     EXPECT_EQ(upDown->maximum(), 6);
     EXPECT_EQ(upDown->value(), 6);
     EXPECT_EQ(Find<QTableWidget>(window, "sg1")->rowCount(), 7);
-    // Two training rows are not enough for a pattern of four draws before:
-    // nothing is trained, and nothing breaks.
-    Find<QCheckBox>(window, "CheckBox2")->click();
+    // Two training rows are not enough for a pattern of four draws before: nothing is trained, nothing
+    // breaks.
+    Click(window, "CheckBox2");
     Click(window, "Button1");
     EXPECT_FALSE(window->Running());
     EXPECT_EQ(Memo(window), "Sem previsão");
@@ -195,11 +125,9 @@ TEST_F(TForm4Test, AHistoryOfFewerThanTenDrawsIsAnalysedWhole) {
 }
 
 TEST_F(TForm4Test, SampleSizeBoxClampsAndIgnoresWords) {
-    TForm4* window = Open();
+    TForm4* window = OpenAnalysis();
     auto* grid = Find<QTableWidget>(window, "sg1");
-    auto* upDown = Find<QSpinBox>(window, "UpDown1");
     auto* edit1 = Find<QLineEdit>(window, "Edit1");
-
     TInputBox::Script({QStringLiteral("5"), QStringLiteral("99999"), QStringLiteral("abc"), std::nullopt,
                        QString(), QStringLiteral("25")});
     window->Edit1DblClick();
@@ -208,52 +136,45 @@ TEST_F(TForm4Test, SampleSizeBoxClampsAndIgnoresWords) {
     EXPECT_EQ(TInputBox::Asked()[0].Prompt, "Tamanho da amostra");
     EXPECT_EQ(TInputBox::Asked()[0].Value, "40");
     EXPECT_EQ(edit1->text(), "10");
-    EXPECT_EQ(upDown->value(), 10);
     EXPECT_EQ(grid->rowCount(), 11);
-
     window->Edit1DblClick();
     EXPECT_EQ(edit1->text(), "3047");
-    EXPECT_EQ(grid->rowCount(), 3048);
-
     for (int i = 0; i < 3; ++i) window->Edit1DblClick(); // a word, Cancel, an empty answer
     EXPECT_EQ(edit1->text(), "3047");
-    EXPECT_EQ(upDown->value(), 3047);
+    EXPECT_EQ(Find<QSpinBox>(window, "UpDown1")->value(), 3047);
+    EXPECT_EQ(grid->rowCount(), 3048);
     EXPECT_TRUE(TMessageBox::Recorded().isEmpty());
-
-    // A double click on the field asks too.
-    QMouseEvent press(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+    // A double click on the field asks too; the up-down reloads.
+    QMouseEvent click(QEvent::MouseButtonDblClick, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(edit1, &press);
+    QApplication::sendEvent(edit1, &click);
     EXPECT_EQ(edit1->text(), "25");
-
-    // The up-down reloads and previews.
-    upDown->setValue(30);
+    Find<QSpinBox>(window, "UpDown1")->setValue(30);
     EXPECT_EQ(edit1->text(), "30");
     EXPECT_EQ(grid->rowCount(), 31);
 }
 
 TEST_F(TForm4Test, TrainingShowsProgressAndTheForecast) {
-    TForm4* window = Open();
+    TForm4* window = OpenAnalysis();
     Train(window, 3, 11);
     EXPECT_EQ(Text(window, "Edit3"), "3");
     EXPECT_TRUE(QRegularExpression("^-?\\d,\\d{7}E[+-]\\d\\d$").match(Text(window, "Edit2")).hasMatch())
-        << Text(window, "Edit2").toStdString();
+        << Text(window, "Edit2");
     const QString memo = Memo(window);
-    EXPECT_TRUE(memo.startsWith("Margem de erro da rede no concurso 3047: ")) << memo.toStdString();
-    EXPECT_TRUE(memo.contains("Previsão p/ concurso 3048:")) << memo.toStdString();
+    EXPECT_TRUE(memo.startsWith("Margem de erro da rede no concurso 3047: ")) << memo;
+    EXPECT_TRUE(memo.contains("Previsão p/ concurso 3048:\n")) << memo;
     EXPECT_TRUE(memo.contains("Dezena prevista: "));
-    auto* chart = Find<TChartView>(window, "Chart1");
-    EXPECT_EQ(chart->Series(1).Count(), 37); // the fit from row 5 on and the next draw
-    EXPECT_EQ(chart->Series(1).X(36), 3048);
-    EXPECT_TRUE(Find<QPushButton>(window, "Button1")->isEnabled());
-    EXPECT_FALSE(Find<QPushButton>(window, "Button3")->isEnabled());
-
-    // Changing the column or the skip mode makes the network untrained.
-    Find<QCheckBox>(window, "CheckBox2")->click();
+    const TChartSeries& fit = Find<TChartView>(window, "Chart1")->Series(1);
+    EXPECT_EQ(fit.Count(), 37); // from row 5 on, and the next draw
+    EXPECT_EQ(fit.X(36), 3048);
+    EXPECT_TRUE(Enabled(window, "Button1"));
+    EXPECT_FALSE(Enabled(window, "Button3"));
+    // Changing the skip mode makes the network untrained; each mode has its own blocks.
+    Click(window, "CheckBox2");
     EXPECT_EQ(Memo(window), "Sem previsão");
     Train(window, 2, 11);
     EXPECT_EQ(Memo(window).count("Distância da realidade:"), 2);
-    Find<QCheckBox>(window, "CheckBox1")->click();
+    Click(window, "CheckBox1");
     EXPECT_FALSE(Find<QCheckBox>(window, "CheckBox2")->isChecked());
     Train(window, 2, 11);
     EXPECT_EQ(Memo(window).count("Distância da realidade:"), 1);
@@ -261,91 +182,71 @@ TEST_F(TForm4Test, TrainingShowsProgressAndTheForecast) {
 }
 
 TEST_F(TForm4Test, PararEndsTheRunAndTheNetworkCountsAsTrained) {
-    TForm4* window = Open();
+    TForm4* window = OpenAnalysis();
     window->Engine().Network.Seed(2);
-    window->Engine().MaxPasses = 0;
-    Click(window, "Button1");
+    TrainEndlessly(window, 0);
     EXPECT_TRUE(window->Running());
     EXPECT_EQ(Memo(window), "Analisando, aguarde");
-    EXPECT_FALSE(Find<QPushButton>(window, "Button1")->isEnabled());
-    EXPECT_FALSE(Find<QPushButton>(window, "Button2")->isEnabled());
-    EXPECT_FALSE(Find<QComboBox>(window, "ComboBox1")->isEnabled());
-    EXPECT_TRUE(Find<QPushButton>(window, "Button3")->isEnabled());
-    // The window stays usable: handlers that would touch the engine wait.
-    window->UpDown1Click();
+    for (const char* name : {"Button1", "Button2", "ComboBox1"}) EXPECT_FALSE(Enabled(window, name)) << name;
+    EXPECT_TRUE(Enabled(window, "Button3"));
+    window->UpDown1Click(); // handlers that would touch the engine wait
     EXPECT_EQ(Memo(window), "Analisando, aguarde");
-    ASSERT_TRUE(WaitFor([window] { return Text(window, "Edit3").toInt() >= 3; }));
+    WaitFor([window] { return Text(window, "Edit3").toInt() >= 3; });
     Click(window, "Button3");
-    ASSERT_TRUE(WaitFor([window] { return Finished(window); }));
+    WaitFor([window] { return !window->Running(); });
     EXPECT_TRUE(window->Engine().Trained());
-    EXPECT_TRUE(Memo(window).contains("Previsão p/ concurso 3048:")) << Memo(window).toStdString();
-    EXPECT_TRUE(Find<QPushButton>(window, "Button1")->isEnabled());
+    EXPECT_TRUE(Memo(window).contains("Previsão p/ concurso 3048:")) << Memo(window);
+    EXPECT_TRUE(Enabled(window, "Button1"));
 }
 
 TEST_F(TForm4Test, ClosingInTheMiddleOfARunIsSafe) {
-    TForm4* window = Open();
-    window->Engine().MaxPasses = 0;
-    Click(window, "Button1");
-    ASSERT_TRUE(WaitFor([window] { return Text(window, "Edit3").toInt() >= 2; }));
+    // The analysis window itself.
+    TForm4* window = OpenAnalysis();
+    TrainEndlessly(window, 2);
     QPointer<TForm4> analysis(window);
-    window->parentWidget()->close();
-    ProcessDeletes();
-    EXPECT_TRUE(analysis.isNull());
+    CloseFrame(window);
+    ExpectClosed(analysis);
     EXPECT_FALSE(game->Lottery()->WindowOpen[TLottery::Lexicographic]);
-
-    // Now the game window, with its analysis window training.
-    game->findChild<QAction*>("Anliselexicogrfica1")->trigger();
-    window = qobject_cast<TForm4*>(game->AnalysisWindow(TLottery::Lexicographic));
-    ASSERT_NE(window, nullptr);
-    window->Engine().MaxPasses = 0;
-    Click(window, "Button1");
-    ASSERT_TRUE(WaitFor([window] { return Text(window, "Edit3").toInt() >= 2; }));
-    analysis = window;
-    QPointer<TForm3> gameWindow(game);
-    game->parentWidget()->close();
+    // The game window, with its analysis window training.
+    Action(game, "Anliselexicogrfica1")->trigger();
+    analysis = qobject_cast<TForm4*>(game->AnalysisWindow(TLottery::Lexicographic));
+    TrainEndlessly(analysis, 2);
+    const QPointer<TForm3> gameWindow(game);
+    CloseFrame(game);
     ProcessDeletes();
-    ProcessDeletes();
-    EXPECT_TRUE(analysis.isNull());
+    ExpectClosed(analysis);
     EXPECT_TRUE(gameWindow.isNull());
-
-    // And a game window destroyed outright (the history goes with it).
-    window = Open();
-    window->Engine().MaxPasses = 0;
-    Click(window, "Button1");
-    ASSERT_TRUE(WaitFor([window] { return Text(window, "Edit3").toInt() >= 1; }));
+    // A game window destroyed outright (the history goes with it).
+    analysis = OpenAnalysis();
+    TrainEndlessly(analysis, 1);
     delete game->parentWidget();
     QApplication::processEvents();
-    EXPECT_TRUE(main.MdiArea()->findChildren<TForm4*>().isEmpty());
+    ExpectClosed(analysis);
 }
 
 TEST_F(TForm4Test, AllBallsVotes) {
-    TForm4* window = Open();
+    TForm4* window = OpenAnalysis();
     auto* combo = Find<QComboBox>(window, "ComboBox1");
     combo->setCurrentIndex(6);
     EXPECT_TRUE(Shown(window, "Panel4"));
     EXPECT_FALSE(Shown(window, "Panel5"));
-    EXPECT_EQ(Memo(window), "Sem previsão");
     EXPECT_EQ(Find<QSlider>(window, "TrackBar1")->value(), 40);
     EXPECT_EQ(Text(window, "Edit4"), "3");
-
+    // T = 0: no network votes.
     auto* edit4 = Find<QLineEdit>(window, "Edit4");
     edit4->setText("0");
     Train(window, 1);
     QStringList lines = Memo(window).split('\n');
     ASSERT_EQ(lines.size(), 62);
-    EXPECT_EQ(lines[0], "Estatística de toviscas:");
-    EXPECT_EQ(lines[1], "Bola\tVoto");
-    EXPECT_EQ(lines[2], "1\t0");
+    EXPECT_EQ(lines.mid(0, 3), QStringList({"Estatística de toviscas:", "Bola\tVoto", "1\t0"}));
     EXPECT_EQ(lines[61], "60\t0");
     EXPECT_TRUE(Shown(window, "Chart4"));
     EXPECT_FALSE(Shown(window, "Chart1"));
     EXPECT_EQ(Find<TChartView>(window, "Chart4")->Series(0).Count(), 0) << "no ball has a vote";
-    EXPECT_EQ(Find<QLabel>(window, "Label5")->text(), "Previsão");
-
     // A word counts as one vote per column; without the error test every
-    // network whose forecast lies in its tail space votes.
+    // network whose forecast lies in its tail space votes, most votes first.
     edit4->setText("x");
-    Find<QCheckBox>(window, "opErroMax")->click();
+    Click(window, "opErroMax");
     EXPECT_FALSE(Shown(window, "TrackBar1"));
     Train(window, 1);
     EXPECT_EQ(edit4->text(), "1");
@@ -359,140 +260,124 @@ TEST_F(TForm4Test, AllBallsVotes) {
     double shares = 0;
     for (int i = 0; i < share.Count(); ++i) {
         shares += share.Y(i);
-        EXPECT_TRUE(share.Label(i).startsWith("Bola ")) << share.Label(i).toStdString();
+        EXPECT_TRUE(share.Label(i).startsWith("Bola ")) << share.Label(i);
     }
     EXPECT_EQ(shares, 6);
-    edit4->setText("");
-    Train(window, 1);
-    EXPECT_EQ(edit4->text(), "1");
 
-    // Decimal notation hides the error test and offers the distribution.
-    Find<QCheckBox>(window, "opNotacNorm")->click();
+    // Decimal notation hides the error test and offers the distribution for one ball.
+    Click(window, "opNotacNorm");
     EXPECT_FALSE(Shown(window, "opErroMax"));
-    EXPECT_FALSE(Shown(window, "opDistNorm")); // all balls
+    EXPECT_FALSE(Shown(window, "opDistNorm"));
     combo->setCurrentIndex(0);
-    EXPECT_TRUE(Shown(window, "opDistNorm"));
     EXPECT_EQ(Find<QTableWidget>(window, "sg1")->item(0, 1)->text(), "Bola 1");
-    Find<QCheckBox>(window, "opDistNorm")->click();
+    Click(window, "opDistNorm");
     EXPECT_TRUE(Shown(window, "Chart2"));
     EXPECT_FALSE(Shown(window, "Chart1"));
     EXPECT_EQ(Find<TChartView>(window, "Chart2")->Title(), "Distribuição normal - bola 1");
-
-    auto* slider = Find<QSlider>(window, "TrackBar1");
-    slider->setValue(55);
-    EXPECT_EQ(slider->toolTip(), "55%");
 }
 
 TEST_F(TForm4Test, BookmarksThroughFiles) {
-    TForm4* window = Open();
+    TForm4* window = OpenAnalysis();
     Action(window, "Salvar1")->trigger();
     EXPECT_EQ(TMessageBox::Last(), "Você precisa analisar os dados primeiro.");
-
     Train(window, 2, 5);
     const std::vector<std::string> start = *window->Engine().Bookmark();
-    const QString saved = QString::fromStdString((folder.Path() / "start.net").string());
-    TFileDialog::Script({saved});
+    TFileDialog::Script({PathOf("start.net")});
     Action(window, "Salvar1")->trigger();
     EXPECT_EQ(TMessageBox::Last(), "Bookmark salvo.");
     EXPECT_TRUE(Find<QCheckBox>(window, "CheckBox4")->isChecked());
     std::vector<std::string> lines;
     std::string error;
-    ASSERT_TRUE(TLexicographicAnalysis::ReadLines(saved.toStdString(), lines, error));
+    ASSERT_TRUE(TLexicographicAnalysis::ReadLines(PathOf("start.net").toStdString(), lines, error));
     EXPECT_EQ(lines, start);
 
     // Files that are not a network's text form change nothing.
-    const std::string truncated = folder.Write("truncated.net", "5\r\n8\r\n1\r\n2\r\n0,5\r\n");
-    const QStringList bad{QString::fromStdString(folder.Write("draws.net", "Concurso;Bola1\r\n1;2\r\n")),
-                          QString::fromStdString(truncated),
-                          QString::fromStdString(folder.Write("absurd.net", "99999\r\n99999\r\n1\r\n2\r\n")),
-                          QString::fromStdString((folder.Path() / "missing.net").string())};
-    for (const QString& file : bad) {
-        TMessageBox::ClearRecorded();
+    for (const QString& file : {Write("draws.net", "Concurso;Bola1\r\n1;2\r\n"),
+                                Write("truncated.net", "5\r\n8\r\n1\r\n2\r\n0,5\r\n"),
+                                Write("absurd.net", "99999\r\n99999\r\n1\r\n2\r\n"), PathOf("missing.net")}) {
+        Answer(true);
         TFileDialog::Script({file});
         Action(window, "Carregar1")->trigger();
-        ASSERT_EQ(TMessageBox::Recorded().size(), 1) << file.toStdString();
+        ASSERT_EQ(TMessageBox::Recorded().size(), 1) << file;
         EXPECT_NE(TMessageBox::Last(), "Bookmark carregado.");
         EXPECT_EQ(*window->Engine().Bookmark(), start);
     }
 
     // A saved start loads, and training from it repeats the same run.
-    TNNMLP fresh(5, 8, 1);
-    const auto other = fresh.SaveToStrings();
-    const QString otherFile = QString::fromStdString((folder.Path() / "fresh.net").string());
-    ASSERT_TRUE(TLexicographicAnalysis::WriteLines(otherFile.toStdString(), other, error));
+    const auto other = TNNMLP(5, 8, 1).SaveToStrings();
+    ASSERT_TRUE(TLexicographicAnalysis::WriteLines(PathOf("fresh.net").toStdString(), other, error));
     Find<QCheckBox>(window, "CheckBox4")->setChecked(false);
-    TFileDialog::Script({otherFile});
+    TFileDialog::Script({PathOf("fresh.net")});
     Action(window, "Carregar1")->trigger();
     EXPECT_EQ(TMessageBox::Last(), "Bookmark carregado.");
     EXPECT_TRUE(Find<QCheckBox>(window, "CheckBox4")->isChecked());
-    EXPECT_EQ(*window->Engine().Bookmark(), other);
     Train(window, 2);
     const QString first = Memo(window);
     Train(window, 2);
     EXPECT_EQ(Memo(window), first);
     EXPECT_EQ(*window->Engine().Bookmark(), other);
-
-    // A cancelled dialog does nothing.
-    TMessageBox::ClearRecorded();
+    // Cancelled dialogs do nothing.
+    Answer(true);
     TFileDialog::Script({});
     Action(window, "Carregar1")->trigger();
     Action(window, "Salvar1")->trigger();
     EXPECT_TRUE(TMessageBox::Recorded().isEmpty());
 }
 
-TEST_F(TForm4Test, GenerateSearchesTheBestStart) {
-    TForm4* window = Open();
+TEST_F(TForm4Test, GerarSearchesTheBestStartIntoAFile) {
+    TForm4* window = OpenAnalysis();
     window->Engine().Network.Seed(3);
     window->Engine().MaxPasses = 2;
-
     TInputBox::Script({QStringLiteral("x"), QStringLiteral("0"), QStringLiteral("3")});
     Action(window, "Gerar1")->trigger();
     EXPECT_EQ(TMessageBox::Last(), "'x' is not a valid integer value");
     EXPECT_EQ(TInputBox::Asked()[0].Caption, "Quantas tentativas a considerar?");
     EXPECT_EQ(TInputBox::Asked()[0].Prompt, "Gerar melhor bookmark");
     EXPECT_EQ(TInputBox::Asked()[0].Value, "0");
-    TMessageBox::ClearRecorded();
     Action(window, "Gerar1")->trigger(); // 0 attempts: nothing
     EXPECT_FALSE(window->Running());
 
-    const QString file = QString::fromStdString((folder.Path() / "best.net").string());
+    const QString file = PathOf("best.net");
     TFileDialog::Script({file});
+    Answer(true);
     Action(window, "Gerar1")->trigger();
     EXPECT_TRUE(window->Running());
     EXPECT_TRUE(Find<QCheckBox>(window, "CheckBox2")->isChecked());
-    EXPECT_TRUE(Find<QCheckBox>(window, "CheckBox2")->isEnabled()) << "unticking it ends the search";
-    EXPECT_FALSE(Find<QCheckBox>(window, "CheckBox4")->isChecked());
-    ASSERT_TRUE(WaitFor([window] { return Finished(window); }));
-    EXPECT_EQ(TMessageBox::Last(), "Fim da geração do bookmark");
-    EXPECT_EQ(TMessageBox::Recorded().size(), 1);
+    EXPECT_TRUE(Enabled(window, "CheckBox2")) << "unticking it ends the search";
+    WaitFor([window] { return !window->Running(); });
+    EXPECT_EQ(TMessageBox::Recorded(), QStringList{"Fim da geração do bookmark"});
     EXPECT_TRUE(Find<QCheckBox>(window, "CheckBox4")->isChecked());
     EXPECT_FALSE(Find<QCheckBox>(window, "CheckBox2")->isChecked());
-    EXPECT_EQ(Find<QLabel>(window, "Label5")->text(), "Previsão");
     std::vector<std::string> lines;
     std::string error;
     ASSERT_TRUE(TLexicographicAnalysis::ReadLines(file.toStdString(), lines, error));
     EXPECT_EQ(*window->Engine().Bookmark(), lines);
 
-    // Unticking the box during the search ends it.
-    window->Engine().MaxPasses = 0;
+    // Unticking the box during a long search ends it.
     TInputBox::Script({QStringLiteral("1000")});
     TFileDialog::Script({file});
-    TMessageBox::ClearRecorded();
+    Answer(true);
+    window->Engine().MaxPasses = 0;
     Action(window, "Gerar1")->trigger();
-    ASSERT_TRUE(WaitFor([window] { return Text(window, "Edit3").toInt() >= 2; }));
-    Find<QCheckBox>(window, "CheckBox2")->click();
+    WaitFor([window] { return Text(window, "Edit3").toInt() >= 2; });
+    Click(window, "CheckBox2");
     Click(window, "Button3"); // ends the attempt in progress
-    ASSERT_TRUE(WaitFor([window] { return Finished(window); }));
+    WaitFor([window] { return !window->Running(); });
     EXPECT_EQ(TMessageBox::Last(), "Fim da geração do bookmark");
 }
 
-TEST_F(TForm4Test, CopyAndCalculatorHandOffs) {
-    TForm4* window = Open();
+TEST_F(TForm4Test, CopyCalculatorHandOffsAndNeighbourForecast) {
+    std::vector<std::optional<QString>> handOffs;
+    std::vector<TLottery*> lotteries;
+    main.SetCalculatorOpener([&](TLottery* l, int n, int k, const std::optional<QString>& csn) {
+        EXPECT_EQ(n * 100 + k, 6006);
+        lotteries.push_back(l);
+        handOffs.push_back(csn);
+    });
+    TForm4* window = OpenAnalysis();
     Find<QSpinBox>(window, "UpDown1")->setValue(10);
     auto* grid = Find<QTableWidget>(window, "sg1");
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
-                            grid->viewport()->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(grid->viewport(), &event);
+    RightClick(grid);
     auto* popup = Find<QMenu>(window, "PopupMenu1");
     EXPECT_TRUE(popup->isVisible());
     EXPECT_FALSE(Find<QMenu>(window, "kvizinhosprximos1")->menuAction()->isVisible());
@@ -502,60 +387,26 @@ TEST_F(TForm4Test, CopyAndCalculatorHandOffs) {
     ASSERT_EQ(rows.size(), 12); // 11 rows and the empty rest after the last CR LF
     EXPECT_EQ(rows[0], "Concurso\tCSN 1\tCSN 2\tCSN 3\tCSN 4\tCSN 5\tCSN 6\t");
     EXPECT_TRUE(rows[10].startsWith("3047\t"));
-    EXPECT_EQ(rows[11], "");
 
+    // F10 hands over the history; the pop-up the current row's CSN (the first draw's on the header row).
     Action(window, "CalculadoraCSN1")->trigger();
     grid->setCurrentCell(3, 2);
     Action(window, "CalculadoraCSN2")->trigger();
     grid->setCurrentCell(0, 0);
     Action(window, "CalculadoraCSN2")->trigger();
-    ASSERT_EQ(handOffs.size(), 3u);
-    EXPECT_EQ(handOffs[0].lottery, game->Lottery());
-    EXPECT_EQ(handOffs[0].n, 60);
-    EXPECT_EQ(handOffs[0].k, 6);
-    EXPECT_FALSE(handOffs[0].csn.has_value());
-    EXPECT_EQ(handOffs[1].lottery, nullptr);
-    EXPECT_EQ(handOffs[1].csn.value_or(""), grid->item(3, 1)->text());
-    EXPECT_EQ(handOffs[2].csn.value_or(""), grid->item(1, 1)->text());
+    EXPECT_EQ(lotteries, (std::vector<TLottery*>{game->Lottery(), nullptr, nullptr}));
+    EXPECT_EQ(handOffs, (std::vector<std::optional<QString>>{std::nullopt, grid->item(3, 1)->text(),
+                                                             grid->item(1, 1)->text()}));
 
     // Over the main chart the neighbour forecast is offered and fills "Previsão".
     auto* chart = Find<TChartView>(window, "Chart1");
-    QContextMenuEvent overChart(QContextMenuEvent::Mouse, QPoint(20, 20),
-                                chart->viewport()->mapToGlobal(QPoint(20, 20)));
-    QApplication::sendEvent(chart->viewport(), &overChart);
+    RightClick(chart);
     EXPECT_TRUE(Find<QMenu>(window, "kvizinhosprximos1")->menuAction()->isVisible());
-    EXPECT_FALSE(Action(window, "Wavelet1")->isEnabled());
     Action(window, "Normal1")->trigger();
     popup->hide();
     EXPECT_EQ(TMessageBox::Last(), "Análise finalizada");
-    EXPECT_EQ(chart->Series(1).Count(), 1); // 6 real points: only the forecast after them
+    ASSERT_EQ(chart->Series(1).Count(), 1); // 6 real points: only the forecast after them
     EXPECT_EQ(chart->Series(1).X(0), 3048);
-}
-
-TEST_F(TForm4Test, ToolBarMovesIntoTheMainWindowWhileMaximised) {
-    TForm4* window = Open();
-    auto* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
-    auto* toolBar = Find<QToolBar>(window, "ToolBar1");
-    ASSERT_NE(Find<QWidget>(window, "ToolButton8"), nullptr);
-    EXPECT_EQ(toolBar->parentWidget(), window);
-
-    main.activateWindow();
-    QApplication::setActiveWindow(&main);
-    main.MdiArea()->setActiveSubWindow(frame);
-    frame->showMaximized();
-    QApplication::processEvents();
-    EXPECT_EQ(toolBar->parentWidget(), main.ToolPanel());
-    frame->showNormal();
-    QApplication::processEvents();
-    EXPECT_EQ(toolBar->parentWidget(), window);
-
-    frame->showMaximized();
-    QApplication::processEvents();
-    frame->close();
-    ProcessDeletes();
-    EXPECT_TRUE(main.ToolPanel()->findChildren<QToolBar*>(QStringLiteral("ToolBar1")).size() <= 1)
-        << "only the game window's own tool bar may remain";
-    for (QToolBar* bar : main.ToolPanel()->findChildren<QToolBar*>()) EXPECT_EQ(bar, game->ToolBar());
 }
 
 } // namespace
