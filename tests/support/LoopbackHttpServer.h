@@ -18,18 +18,8 @@
 class LoopbackHttpServer {
 public:
     explicit LoopbackHttpServer(bool silent = false) : silent_(silent) {
-        listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int yes = 1;
-        ::setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = 0;
-        ::bind(listen_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        listen_ = BindLoopback(port_);
         ::listen(listen_, 16);
-        socklen_t length = sizeof address;
-        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
         thread_ = std::thread([this] { Serve(); });
     }
     ~LoopbackHttpServer() {
@@ -52,18 +42,27 @@ public:
 
     // A loopback port on which nothing listens (connections are refused).
     static int ClosedPort() {
+        int port = 0;
+        ::close(BindLoopback(port));
+        return port;
+    }
+
+private:
+    // A socket bound to a free loopback port, which is stored in `port`.
+    static int BindLoopback(int& port) {
         const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        const int yes = 1;
+        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
         socklen_t length = sizeof address;
         ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-        ::close(fd);
-        return ntohs(address.sin_port);
+        port = ntohs(address.sin_port);
+        return fd;
     }
 
-private:
     void Serve() {
         while (!stop_) {
             pollfd p{listen_, POLLIN, 0};
@@ -85,34 +84,24 @@ private:
         char buffer[4096];
         while (request.find("\r\n\r\n") == std::string::npos) {
             pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, 5000) <= 0) return;
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            const ssize_t n = ::poll(&p, 1, 5000) > 0 ? ::recv(fd, buffer, sizeof buffer, 0) : 0;
             if (n <= 0) return;
             request.append(buffer, static_cast<size_t>(n));
         }
         const size_t start = request.find(' ') + 1;
         const std::string path = request.substr(start, request.find(' ', start) - start);
-        std::string body;
-        std::string head;
+        std::string body = "not found";
+        std::string head = "HTTP/1.0 404 Not Found\r\n";
         {
             std::lock_guard lock(mutex_);
-            const auto found = files_.find(path);
-            if (found == files_.end()) {
-                body = "not found";
-                head = "HTTP/1.0 404 Not Found\r\n";
-            } else {
+            if (const auto found = files_.find(path); found != files_.end()) {
                 body = found->second;
                 head = "HTTP/1.0 200 OK\r\n";
             }
         }
         head += "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n";
-        SendAll(fd, head);
-        SendAll(fd, body);
-    }
-
-    static void SendAll(int fd, const std::string& bytes) {
-        size_t sent = 0;
-        while (sent < bytes.size()) {
+        const std::string bytes = head + body;
+        for (size_t sent = 0; sent < bytes.size();) {
             const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
             if (n <= 0) return;
             sent += static_cast<size_t>(n);
