@@ -6,16 +6,9 @@
 
 using namespace NumberText;
 
-// Every test here writes the decimal comma and groups thousands with points.
-class NumberTextTest : public ::testing::Test {
-protected:
-    NumberTextTest() {
-        SetDecimalSeparator(',');
-        SetThousandSeparator('.');
-    }
-};
-
-TEST_F(NumberTextTest, GeneralFixedAndExponentFormats) {
+TEST(NumberTextTest, GeneralFixedAndExponentFormats) {
+    SetDecimalSeparator(',');
+    SetThousandSeparator('.');
     // Shortest form with 15 significant digits; sixteen integer digits no
     // longer fit and turn scientific.
     // clang-format off
@@ -34,7 +27,8 @@ TEST_F(NumberTextTest, GeneralFixedAndExponentFormats) {
     EXPECT_EQ(FormatNumber(-999.5, 2), "-999,50");
 }
 
-TEST_F(NumberTextTest, ParsingAcceptsBothSeparatorsAndRejectsJunk) {
+TEST(NumberTextTest, ParsingAcceptsBothSeparatorsAndRejectsJunk) {
+    SetDecimalSeparator(',');
     int i = 0;
     double d = 0;
     EXPECT_TRUE(TryParseInt("  -12", i) && i == -12);

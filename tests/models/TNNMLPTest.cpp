@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
-#include <numeric>
+#include <ranges>
 
 namespace {
 
@@ -45,12 +45,6 @@ void TrainOn(TNNMLP& net, std::vector<double> in, double out) {
     net.Train();
 }
 
-class TNNMLPText : public ::testing::Test {
-protected:
-    void SetUp() override { NumberText::SetDecimalSeparator(','); }
-    void TearDown() override { NumberText::SetDecimalSeparator('.'); }
-};
-
 } // namespace
 
 void* operator new(std::size_t size) {
@@ -75,10 +69,8 @@ TEST(TNNMLPTest, VisitingOrdersArePermutations) {
                   {0, 1, 2, 3, 4}, {0, 2, 4, 1, 3}, {4, 3, 2, 1, 0}, {1, 3, 0, 2, 4}, {0, 4, 1, 3, 2}}));
     for (int n = 0; n <= 13; ++n) {
         net.SetPatternCount(n);
-        std::vector<int> all(static_cast<size_t>(n));
-        std::iota(all.begin(), all.end(), 0);
         for (const auto& order : net.VisitOrder)
-            EXPECT_TRUE(std::is_permutation(order.begin(), order.end(), all.begin(), all.end())) << n;
+            EXPECT_TRUE(std::ranges::is_permutation(order, std::views::iota(0, n))) << n;
     }
 }
 
@@ -87,8 +79,6 @@ TEST(TNNMLPTest, RangesFollowTheirValues) {
     TrainOn(net, {10, 0}, 10);
     EXPECT_EQ(std::pair(net.InMin[0], net.InMax[0]), std::pair(5.0, 40.0));
     EXPECT_EQ(std::pair(net.InMin[1], net.InMax[1]), std::pair(0.0, 1.0)); // a first 0 gives [0, 1]
-    EXPECT_EQ(net.OutMin[0], 5);
-    net.SetPatternCount(2);
     TrainOn(net, {50, 0}, 50);
     EXPECT_EQ(std::pair(net.InMin[0], net.InMax[0]), std::pair(5.0, 200.0));
     TrainOn(net, {2, 0}, 50);
@@ -98,7 +88,6 @@ TEST(TNNMLPTest, RangesFollowTheirValues) {
     TNNMLP neg(1, 2, 1);
     TrainOn(neg, {-3}, -3);
     EXPECT_EQ(std::pair(neg.InMin[0], neg.InMax[0]), std::pair(-1.5, -12.0));
-    neg.SetPatternCount(2);
     TrainOn(neg, {-5}, -5);
     EXPECT_EQ(std::pair(neg.InMin[0], neg.InMax[0]), std::pair(-2.5, -20.0));
     EXPECT_EQ(std::pair(neg.OutMin[0], neg.OutMax[0]), std::pair(-1.5, -20.0));
@@ -125,12 +114,8 @@ TEST(TNNMLPTest, RangesFollowTheirValues) {
 // One training step of a 1-1-1 network by hand, then its forward pass, for
 // each kind (they differ in derivatives, data scaling and output mapping).
 TEST(TNNMLPTest, OneStepAndForwardPassByHand) {
-    const auto act = [](bool tanh, double s) {
-        return tanh ? 1.716 * std::tanh(0.667 * s) : 1 / (1 + std::exp(-s));
-    };
-    const auto slope = [](bool tanh, double y) {
-        return tanh ? (1.716 - y) * 0.388695 * (1.716 + y) : (1 - y) * y;
-    };
+    auto act = [](bool t, double s) { return t ? 1.716 * std::tanh(0.667 * s) : 1 / (1 + std::exp(-s)); };
+    auto slope = [](bool t, double y) { return t ? (1.716 - y) * 0.388695 * (1.716 + y) : (1 - y) * y; };
     for (int kind : {0, 1, 2}) {
         const bool tanhHidden = kind != 0, tanhOutput = kind == 1;
         TNNMLP net(1, 1, 1);
@@ -153,8 +138,7 @@ TEST(TNNMLPTest, OneStepAndForwardPassByHand) {
         // 4.5 lies half way through [1, 8]; the output is read back from [3, 24].
         net.Input[0] = 4.5;
         net.Compute();
-        const double h2 =
-            act(tanhHidden, net.HiddenWeight[0][0] * (tanhHidden ? 0 : 0.5) + net.HiddenBias[0][0]);
+        const double h2 = act(tanhHidden, net.HiddenWeight[0][0] * (kind ? 0 : 0.5) + net.HiddenBias[0][0]);
         const double y2 = act(tanhOutput, net.OutputWeight[0][0] * h2 + net.OutputBias[0][0]);
         EXPECT_NEAR(net.Output[0], 3 + 21 * (tanhOutput ? (y2 + 1) / 2 : y2), 1e-13) << kind;
     }
@@ -168,27 +152,22 @@ TEST(TNNMLPTest, LearnsASmoothSeriesAndStopsOnRequest) {
     first.Train();
     EXPECT_TRUE(first.Converged);
 
+    // A seeded 5-8-1 network learns the smooth series to a small fraction of
+    // its variance (12.5); once sized, training and forecasting allocate
+    // nothing.
     auto net = SmoothSeriesNetwork(2024);
-    const auto meanSquaredError = [&] {
-        double sum = 0;
-        for (int p = 0; p < net->PatternCount; ++p) {
-            net->SelectPattern(p);
-            net->Compute();
-            sum += std::pow(net->Output[0] - net->PatternOut[p][0], 2);
-        }
-        return sum / net->PatternCount;
-    };
-    net->Train();
-    const double early = meanSquaredError();
-    // Once sized, training and forecasting allocate nothing.
     const long before = allocations.load();
     for (int call = 0; call < 200 && !net->Converged; ++call) net->Train();
-    const double late = meanSquaredError();
+    double error = 0;
+    for (int p = 0; p < 40; ++p) {
+        net->SelectPattern(p);
+        net->Compute();
+        error += std::pow(net->Output[0] - net->PatternOut[p][0], 2) / 40;
+    }
+    EXPECT_LT(error, 0.05);
     EXPECT_EQ(allocations.load() - before, 0);
     const auto text = net->SaveToStrings();
     EXPECT_GT(allocations.load(), before); // the counter does count
-    EXPECT_LT(late, early / 100) << early << " -> " << late;
-    EXPECT_LT(late, 0.05);
 
     // A raised stop flag ends a long call after its first epoch.
     auto a = SmoothSeriesNetwork(11), b = SmoothSeriesNetwork(11);
@@ -201,7 +180,7 @@ TEST(TNNMLPTest, LearnsASmoothSeriesAndStopsOnRequest) {
     EXPECT_EQ(a->HiddenWeight, b->HiddenWeight);
 }
 
-TEST_F(TNNMLPText, UntrainedNetworkSavesEmptyRangesAndTrainsLikeAFreshOne) {
+TEST(TNNMLPTest, UntrainedNetworkSavesEmptyRangesAndTrainsLikeAFreshOne) {
     TNNMLP fresh(2, 3, 1), loaded(7, 1, 1);
     fresh.Activation = 2;
     const auto lines = fresh.SaveToStrings();
@@ -215,7 +194,8 @@ TEST_F(TNNMLPText, UntrainedNetworkSavesEmptyRangesAndTrainsLikeAFreshOne) {
     EXPECT_EQ(std::vector(a.begin() + 22, a.end()), std::vector(b.begin() + 22, b.end()));
 }
 
-TEST_F(TNNMLPText, SaveLoadRoundTrip) {
+TEST(TNNMLPTest, SaveLoadRoundTrip) {
+    NumberText::SetDecimalSeparator(','); // every other test reads either separator
     auto trained = SmoothSeriesNetwork(99);
     for (int call = 0; call < 5; ++call) trained->Train();
     const auto text = trained->SaveToStrings();
@@ -242,9 +222,10 @@ TEST_F(TNNMLPText, SaveLoadRoundTrip) {
     loaded.Activation = 0;
     ASSERT_TRUE(loaded.LoadFromStrings(other));
     EXPECT_EQ(loaded.Activation, 0);
+    NumberText::SetDecimalSeparator('.');
 }
 
-TEST_F(TNNMLPText, FailedLoadsReportAndLeaveTheNetworkAsItWas) {
+TEST(TNNMLPTest, FailedLoadsReportAndLeaveTheNetworkAsItWas) {
     auto net = SmoothSeriesNetwork(17);
     const auto before = net->SaveToStrings();
     const auto good = SmoothSeriesNetwork(18)->SaveToStrings();
@@ -253,19 +234,17 @@ TEST_F(TNNMLPText, FailedLoadsReportAndLeaveTheNetworkAsItWas) {
         lines[line] = text;
         return lines;
     };
+    // clang-format off
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-        {{}, "too short"},
-        {{"5", "8", "1"}, "too short"},
+        {{}, "too short"}, {{"5", "8", "1"}, "too short"},
         {with(1, "oito"), "'oito' is not a valid integer value"},
         {with(20, "0,12x"), "Line 21: '0,12x' is not a valid floating point value"},
         {with(6, "+INF"), "'+INF' is not a valid floating point value"},
         {with(good.size() - 1, ""), "'' is not a valid floating point value"},
         {std::vector(good.begin(), good.end() - 1), "needs 112"},
-        {with(0, "1000000000"), "do not fit"},
-        {with(0, "99999999999"), "is not a valid integer value"},
-        {with(2, "0"), "at least 1"},
-        {with(1, "-8"), "at least 1"},
-    };
+        {with(0, "1000000000"), "do not fit"}, {with(0, "99999999999"), "is not a valid integer value"},
+        {with(2, "0"), "at least 1"}, {with(1, "-8"), "at least 1"}};
+    // clang-format on
     for (const auto& [lines, fragment] : cases) {
         const auto result = net->LoadFromStrings(lines);
         EXPECT_FALSE(result) << fragment;

@@ -7,6 +7,8 @@
 #include <complex>
 #include <numbers>
 #include <random>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -36,11 +38,10 @@ TEST(TFFTTest, WorkedExamples) {
     EXPECT_EQ(Packed(Transformed({1, 2, 3, 4})), (std::vector<double>{10, -2, -2, -2}));
     const double r2 = std::numbers::sqrt2;
     const std::vector<double> ramp = {36, -4, -4, -4 * (1 + r2), -4, -4, -4, -4 * (r2 - 1)};
-    const TFFT a = Transformed({1, 2, 3, 4, 5, 6, 7, 8}), b = Transformed({1, 0, 0, 0, 0, 0, 0, 0});
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_NEAR(a.GetValue(i), ramp[i], 1e-13) << i;
-        EXPECT_NEAR(b.GetValue(i), i < 3 || i % 2 == 0 ? 1 : 0, 1e-15) << i; // flat spectrum
-    }
+    const TFFT a = Transformed({1, 2, 3, 4, 5, 6, 7, 8});
+    for (int i = 0; i < 8; ++i) EXPECT_NEAR(a.GetValue(i), ramp[i], 1e-13) << i;
+    // The impulse has a flat spectrum: every F is 1.
+    EXPECT_EQ(Packed(Transformed({1, 0, 0, 0, 0, 0, 0, 0})), (std::vector<double>{1, 1, 1, 0, 1, 0, 1, 0}));
     // Fewer than two values are padded to two: the sum and the difference.
     EXPECT_EQ(Packed(Transformed({5, 2})), (std::vector<double>{7, 3}));
     EXPECT_EQ(Packed(Transformed({3})), (std::vector<double>{3, 3}));
@@ -107,12 +108,11 @@ TEST(TWLTest, WorkedRowsAndSizes) {
     wl.Create(11);
     EXPECT_EQ(Counts(wl), (std::vector<int>{11, 6, 3, 1}));
     EXPECT_EQ(wl.GetDefaultLevel(), 2);
-    for (int k = 1; k <= 16; ++k) {
-        wl.Create(1 << k);
-        EXPECT_EQ(wl.GetLevels(), k);
-        EXPECT_EQ(wl.GetDefaultLevel(), k / 2 + 1);
-        wl.Create((1 << k) + 1);
-        EXPECT_EQ(wl.GetLevels(), k + 1);
+    // Levels round log2 up; the default level is half its integer part, plus 1.
+    for (const auto& [n, levels, level] :
+         {std::tuple{16, 4, 3}, {17, 5, 3}, {1 << 16, 16, 9}, {(1 << 16) + 1, 17, 9}}) {
+        wl.Create(n);
+        EXPECT_EQ(std::pair(wl.GetLevels(), wl.GetDefaultLevel()), std::pair(levels, level)) << n;
     }
 
     // One value or none: one row of two, nothing to split.
