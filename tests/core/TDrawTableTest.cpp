@@ -34,13 +34,9 @@ TEST(TDrawTableTest, MegaSenaCellsAndOutsideTheGrid) {
     const TDrawTable table(&lottery);
     EXPECT_EQ(table.RowCount(), 3048);
     EXPECT_EQ(table.ColumnCount(), 8);
-    const std::vector<std::string> head = {"Concurso", "Bola 1", "Bola 2", "Bola 3",
-                                           "Bola 4",   "Bola 5", "Bola 6", "CSN"};
-    const std::vector<std::string> first = {"1", "41", "5", "4", "52", "30", "33", "14086154"};
-    for (int c = 0; c < 8; ++c) {
-        EXPECT_EQ(table.Cell(0, c), head[static_cast<size_t>(c)]);
-        EXPECT_EQ(table.Cell(1, c), first[static_cast<size_t>(c)]);
-    }
+    EXPECT_TRUE(
+        table.ToText().starts_with("Concurso\tBola 1\tBola 2\tBola 3\tBola 4\tBola 5\tBola 6\tCSN\t\r\n"
+                                   "1\t41\t5\t4\t52\t30\t33\t14086154\t\r\n"));
     EXPECT_EQ(table.Cell(3047, 0), "3047");
     EXPECT_EQ(table.Cell(3048, 0) + table.Cell(1, 8) + table.Cell(-1, 0), "");
 }

@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <sstream>
+#include <regex>
 
 namespace {
 
@@ -25,21 +25,11 @@ using Texts = std::vector<std::string>;
 // A results page in the plain layout: a header row of <th> cells, then per
 // draw the contest, a date and the balls, each cell on its own line.
 std::string PageFromHistory(const std::string& history) {
-    std::string page =
-        "<html>\r<body>\r<table>\r<tr>\r<th>Concurso</th>\r<th>Data</th>\r<th>Dezenas</th>\r</tr>\r";
-    std::istringstream in(history);
-    std::string line;
-    std::getline(in, line);
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::istringstream fields(line);
-        std::string field;
-        page += "<tr bgcolor=#D9E6F4>\r\r\n";
-        for (int cell = 0; std::getline(fields, field, ';'); ++cell)
-            page += "<td>" + field + (cell == 0 ? "</td>\r\r\n<td>01/01/2000</td>\r\r\n" : "</td>\r\r\n");
-        page += "<td>0,00</td>\r\r\n</tr>\r\r\n";
-    }
-    return page + "</table>\r</body>\r</html>\r";
+    std::string rows = std::regex_replace(history, std::regex("\r\n(\\d+);"), "\r\n$1;01/01/2000;");
+    rows = std::regex_replace(rows.substr(rows.find("\r\n") + 2), std::regex("([^\r\n]+)\r\n"),
+                              "<tr bgcolor=#D9E6F4>\r\r\n<td>$1</td>\r\r\n<td>0,00</td>\r\r\n</tr>\r\r\n");
+    return "<html>\r<table>\r<tr>\r<th>Concurso</th>\r<th>Data</th>\r</tr>\r" +
+           std::regex_replace(rows, std::regex(";"), "</td>\r\r\n<td>") + "</table>\r</html>\r";
 }
 
 // A ZIP archive (deflated) holding the given members.
@@ -72,12 +62,7 @@ protected:
         if (const char* tmp = std::getenv("TMPDIR")) oldTmp_ = tmp;
         setenv("TMPDIR", work_.c_str(), 1);
     }
-    void TearDown() override {
-        if (oldTmp_)
-            setenv("TMPDIR", oldTmp_->c_str(), 1);
-        else
-            unsetenv("TMPDIR");
-    }
+    void TearDown() override { oldTmp_ ? setenv("TMPDIR", oldTmp_->c_str(), 1) : unsetenv("TMPDIR"); }
 
     // Runs the update as the command line does (always yes), with short
     // time-outs, recording the status texts.
@@ -216,15 +201,10 @@ TEST_F(ResultsUpdate, FailuresLeaveTheDataFileByteForByte) {
         {Ini(server.Url("/a.zip"), "ZIP/HTML", "d_mega.htm",
              "LoteryNumberColumn=1\r\nBallsStartColumn=3\r\nBallsCount=seis"),
          Outcome::InvalidDefinition, "'seis' is not a valid integer value"},
-        {Ini(server.Url("/a.zip"), "ZIP/HTML", "d_mega.htm", "LoteryNumberColumn=1\r\nBallsStartColumn=3"),
-         Outcome::InvalidDefinition, "~"},
         {Ini(server.Url("/a.zip"), "ZIP/HTML", "../x.htm"), Outcome::InvalidDefinition, "~SourceFile"},
-        {Ini(server.Url("/a.zip"), "ZIP/HTML", "..\\x.htm"), Outcome::InvalidDefinition, "~SourceFile"},
-        {Ini(server.Url("/a.zip"), "ZIP/HTML", "sub/d_mega.htm"), Outcome::InvalidDefinition, "~SourceFile"},
         {Ini(server.Url("/missing.zip")), Outcome::DownloadFailed, received},
         {Ini(refused), Outcome::DownloadFailed, received},
         {Ini(silent.Url("/a.zip")), Outcome::DownloadFailed, received}, // times out
-        {Ini("file://" + root_ + "/nothing-here.zip"), Outcome::DownloadFailed, received},
         {Ini(server.Url("/corrupt.zip")), Outcome::Failed, "~Cannot open file \""},
         {Ini(server.Url("/other.zip")), Outcome::Failed, "~d_mega.htm"},
         {Ini(server.Url("/abc.zip")), Outcome::Failed, "'abc' is not a valid integer value"},
@@ -252,8 +232,7 @@ TEST_F(ResultsUpdate, FailuresLeaveTheDataFileByteForByte) {
         EXPECT_TRUE(std::filesystem::is_empty(work_));
         EXPECT_EQ(statuses_.back(), result.Message);
         // A definition that cannot work downloads nothing.
-        if (failure.outcome == Outcome::NoDefinition || failure.outcome == Outcome::NoUrl ||
-            failure.outcome == Outcome::InvalidDefinition) {
+        if (failure.outcome <= Outcome::InvalidDefinition) {
             EXPECT_EQ(server.Requests() + silent.Requests(), requests);
         }
     }
