@@ -105,36 +105,34 @@ TEST_F(CalculatorPanelsTest, RankingInputAndShares) {
               (Texts{"Bola\tVotos", "3\t133,33 %", "2\t66,67 %", "1\t66,67 %"}));
 }
 
+// The test base as "number:CSN" per row.
+Texts Rows(const TTestBase& base) {
+    Texts rows;
+    for (const TTestBase::Row& row : base.Rows) rows.push_back(row.Number + ":" + row.CSN);
+    return rows;
+}
+
 TEST_F(CalculatorPanelsTest, TestBaseAddRemoveAndPaste) {
     TTestBase base;
     EXPECT_EQ(base.Add("5"), 0u) << "an empty base fills row 1";
     EXPECT_EQ(base.Add("abc"), 1u);
     base.Add("2,5");
-    ASSERT_EQ(base.Rows.size(), 3u);
-    EXPECT_EQ(base.Rows[0].Number + ":" + base.Rows[0].CSN, "1:5");
-    EXPECT_EQ(base.Rows[1].Number + ":" + base.Rows[1].CSN, "2:1");
-    EXPECT_EQ(base.Rows[2].CSN, "2,5");
+    EXPECT_EQ(Rows(base), (Texts{"1:5", "2:1", "3:2,5"}));
     // Rows below move up with their numbers; the last row is emptied, not removed.
     EXPECT_TRUE(base.Remove(1));
-    EXPECT_EQ(base.Rows[1].Number, "3");
+    EXPECT_EQ(Rows(base), (Texts{"1:5", "3:2,5"}));
     EXPECT_FALSE(base.Remove(7));
-    EXPECT_TRUE(base.Remove(0));
-    EXPECT_TRUE(base.Remove(0));
+    EXPECT_TRUE(base.Remove(0) && base.Remove(0));
     ASSERT_EQ(base.Rows.size(), 1u);
     EXPECT_EQ(base.Rows[0].CSN, "");
     EXPECT_FALSE(base.Remove(0));
-
+    // Pasted lines replace the base, digits only.
     EXPECT_EQ(base.Paste("10\r\n20\r\n"), 1u);
-    ASSERT_EQ(base.Rows.size(), 2u);
-    EXPECT_EQ(base.Rows[1].CSN, "20");
-    base.Paste("a1b2;;3\t4 5"); // only digits are kept
-    ASSERT_EQ(base.Rows.size(), 4u);
-    EXPECT_EQ(base.Rows[0].CSN, "12");
-    EXPECT_EQ(base.Rows[1].CSN, "");
-    EXPECT_EQ(base.Rows[3].CSN, "45");
+    EXPECT_EQ(Rows(base), (Texts{"1:10", "2:20"}));
+    base.Paste("a1b2;;3\t4 5");
+    EXPECT_EQ(Rows(base), (Texts{"1:12", "2:", "3:3", "4:45"}));
     base.Paste("");
-    ASSERT_EQ(base.Rows.size(), 1u);
-    EXPECT_EQ(base.Rows[0].Number, "1");
+    EXPECT_EQ(Rows(base), Texts{"1:"});
 }
 
 TEST_F(CalculatorPanelsTest, VerifyAgainstASmallHistory) {
@@ -162,11 +160,12 @@ TEST_F(CalculatorPanelsTest, VerifyAgainstASmallHistory) {
     EXPECT_TRUE(base.Verify(lottery, "1", true, false).empty());
 
     // "+" and "-" stay within 1..Total; a word counts as 1.
-    EXPECT_EQ(TTestBase::StepCandidate("5", true, 10), "6");
-    EXPECT_EQ(TTestBase::StepCandidate("10", true, 10), "10");
-    EXPECT_EQ(TTestBase::StepCandidate("1", false, 10), "1");
-    EXPECT_EQ(TTestBase::StepCandidate("abc", true, 10), "2");
-    EXPECT_EQ(TTestBase::StepCandidate("2,5", false, 10), "1,5");
+    for (const auto& [typed, up, stepped] : {std::tuple{"5", true, "6"},
+                                             {"10", true, "10"},
+                                             {"1", false, "1"},
+                                             {"abc", true, "2"},
+                                             {"2,5", false, "1,5"}})
+        EXPECT_EQ(TTestBase::StepCandidate(typed, up, 10), stepped) << typed << up;
 }
 
 } // namespace

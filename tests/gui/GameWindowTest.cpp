@@ -55,17 +55,13 @@ TEST_F(GameWindowTest, MegaSenaShowsCaptionPathGridFiguresAndChart) {
     EXPECT_EQ(model->GridCell(3047, 0), "3047");
 
     // n, k, C(60, 6) and Trunc(sqrt(C(60, 6)) * 1.2); no Superball.
-    EXPECT_EQ(Text(game, "Edit1"), "60");
-    EXPECT_EQ(Text(game, "Edit2"), "6");
-    EXPECT_EQ(Text(game, "Edit3"), "50063860");
-    EXPECT_EQ(Text(game, "Edit5"), "8490");
-    EXPECT_FALSE(Shown(game, "Label4"));
-    EXPECT_FALSE(Shown(game, "Edit4"));
+    EXPECT_EQ(Texts(game, {"Edit1", "Edit2", "Edit3", "Edit5"}),
+              QStringList({"60", "6", "50063860", "8490"}));
+    EXPECT_FALSE(Shown(game, "Label4") || Shown(game, "Edit4"));
 
     // One red point per draw: x counts draws from 1, y is the CSN.
     auto* chart = Find<TChartView>(game, "Chart1");
     EXPECT_EQ(chart->Title(), "Posição combinatorial");
-    ASSERT_EQ(chart->SeriesCount(), 1);
     const TChartSeries& real = chart->Series(0);
     EXPECT_EQ(real.Title(), "Real");
     EXPECT_EQ(real.Color(), QColor(Qt::red));
@@ -77,15 +73,12 @@ TEST_F(GameWindowTest, MegaSenaShowsCaptionPathGridFiguresAndChart) {
 TEST_F(GameWindowTest, LotomaniaShowsSuperballWithTheReducedFigures) {
     TForm3* game = Open(DataDir + "/lotomania.csv");
     ASSERT_TRUE(game->Loaded());
-    EXPECT_EQ(Text(game, "Edit1"), "100"); // balls 0..99
-    EXPECT_EQ(Text(game, "Edit2"), "20");
-    EXPECT_TRUE(Shown(game, "Label4"));
+    EXPECT_TRUE(Shown(game, "Label4") && Shown(game, "Edit4"));
     EXPECT_EQ(Find<QLabel>(game, "Label4")->text(), "Superball:");
-    EXPECT_TRUE(Shown(game, "Edit4"));
-    EXPECT_EQ(Text(game, "Edit4"), "50");
-    // Trunc(C(100, 20) / C(50, 20)) = Trunc(11372635.885...), and Trunc(sqrt(that) * 1.2).
-    EXPECT_EQ(Text(game, "Edit3"), "11372635");
-    EXPECT_EQ(Text(game, "Edit5"), "4046");
+    // Balls 0..99, 20 a draw, 50 in the Superball; Trunc(C(100, 20) / C(50, 20)) = Trunc(11372635.885...),
+    // and Trunc(sqrt(that) * 1.2).
+    EXPECT_EQ(Texts(game, {"Edit1", "Edit2", "Edit4", "Edit3", "Edit5"}),
+              QStringList({"100", "20", "50", "11372635", "4046"}));
 }
 
 TEST_F(GameWindowTest, CopyPutsTheGridAsTabTerminatedCellsOrTheChartAsAPicture) {
@@ -170,42 +163,26 @@ TEST_F(GameWindowTest, BaixarDaInternetNeedsTheGameDefinitionFile) {
 
 TEST_F(GameWindowTest, CommandsCarryTheirCaptionsAndShortcuts) {
     TForm3* game = Open();
-    const struct {
-        const char* name;
-        const char* caption;
-        QKeySequence key;
-    } commands[] = {
-        {"Atualizartela1", "Atualizar tela", QKeySequence(Qt::Key_F5)},
-        {"BaixardaInternet1", "Baixar da Internet", QKeySequence()},
-        {"Anliselexicogrfica1", "Análise lexicográfica", QKeySequence(Qt::Key_F6)},
-        {"Anliseatrasadas1", "Análise atrasadas", QKeySequence(Qt::Key_F7)},
-        {"Anlisebase51", "Análise segmentação", QKeySequence(Qt::Key_F8)},
-        {"Anlisebayesiana1", "Análise bayesiana", QKeySequence(Qt::Key_F9)},
-        {"Anliseposicional1", "Análise posicional", QKeySequence(Qt::Key_F11)},
-        {"Anliserecorrencial1", "Análise recorrencial", QKeySequence(Qt::Key_F12)},
-        {"Anliseposicionalbayesiana1", "Análise posicional/bayesiana", QKeySequence(Qt::CTRL | Qt::Key_F6)},
-        {"CalculadoraCSN1", "Calculadora CSN", QKeySequence(Qt::Key_F10)},
-    };
+    ExpectCommands(game, {{"Atualizartela1", "Atualizar tela", QKeySequence(Qt::Key_F5)},
+                          {"BaixardaInternet1", "Baixar da Internet", {}},
+                          {"Anliselexicogrfica1", "Análise lexicográfica", QKeySequence(Qt::Key_F6)},
+                          {"Anliseatrasadas1", "Análise atrasadas", QKeySequence(Qt::Key_F7)},
+                          {"Anlisebase51", "Análise segmentação", QKeySequence(Qt::Key_F8)},
+                          {"Anlisebayesiana1", "Análise bayesiana", QKeySequence(Qt::Key_F9)},
+                          {"Anliseposicional1", "Análise posicional", QKeySequence(Qt::Key_F11)},
+                          {"Anliserecorrencial1", "Análise recorrencial", QKeySequence(Qt::Key_F12)},
+                          {"Anliseposicionalbayesiana1", "Análise posicional/bayesiana",
+                           QKeySequence(Qt::CTRL | Qt::Key_F6)},
+                          {"CalculadoraCSN1", "Calculadora CSN", QKeySequence(Qt::Key_F10)}});
+    // All in the "Ferramentas" menu; the tool bar has the seven analyses and the calculator.
     QMenu* tools = game->ToolsMenu();
     EXPECT_EQ(tools->title(), "Ferramentas");
-    for (const auto& command : commands) {
-        QAction* action = Action(game, command.name);
-        ASSERT_NE(action, nullptr);
-        EXPECT_EQ(action->text(), QString::fromUtf8(command.caption));
-        EXPECT_EQ(action->shortcut(), command.key) << command.name;
-        EXPECT_TRUE(tools->actions().contains(action)) << command.name;
-    }
-    // The tool bar: the seven analyses and the calculator, in menu order.
-    const QList<QAction*> buttons = game->ToolBar()->actions();
-    ASSERT_EQ(buttons.size(), 8);
-    EXPECT_EQ(buttons.front(), Action(game, "Anliselexicogrfica1"));
-    EXPECT_EQ(buttons.back(), Action(game, "CalculadoraCSN1"));
+    EXPECT_EQ(Captions(tools->actions()).size(), 10);
+    EXPECT_EQ(game->ToolBar()->actions().size(), 8);
     // While the game window is active its menu stands in the main menu bar, before "&Janela".
     Activate(game);
-    const QList<QAction*> bar = main.menuBar()->actions();
-    const qsizetype at = bar.indexOf(tools->menuAction());
-    ASSERT_GE(at, 0);
-    EXPECT_EQ(bar.at(at + 1)->text(), "&Janela");
+    const QStringList bar = Captions(main.menuBar()->actions());
+    EXPECT_EQ(bar.mid(bar.indexOf("Ferramentas"), 2), QStringList({"Ferramentas", "&Janela"}));
 }
 
 // A stand-in analysis window, counting how often it is made.
@@ -218,56 +195,43 @@ TForm2::AnalysisOpener Dummy(int& made) {
     };
 }
 
-TEST_F(GameWindowTest, AnAnalysisWindowOpensOnceComesForwardAndIsForgottenWhenClosed) {
-    TForm3* game = Open();
-    int made = 0;
-    main.SetAnalysisOpener(TLottery::Delay, Dummy(made));
-    QAction* command = Action(game, "Anliseatrasadas1");
-    ASSERT_TRUE(command->isEnabled());
-    command->trigger();
-    QWidget* window = game->AnalysisWindow(TLottery::Delay);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(window->windowTitle(), "Dummy: megasena.csv");
-    EXPECT_TRUE(game->Lottery()->WindowOpen[TLottery::Delay]);
-    EXPECT_TRUE(window->isVisible());
-
-    // Again, also from a minimised frame: the same window comes forward.
-    Activate(game);
-    command->trigger();
-    EXPECT_EQ(main.MdiArea()->activeSubWindow(), window->parentWidget());
-    window->parentWidget()->showMinimized();
-    command->trigger();
-    EXPECT_FALSE(window->parentWidget()->isMinimized());
-    EXPECT_EQ(game->AnalysisWindow(TLottery::Delay), window);
-    EXPECT_EQ(made, 1);
-
-    // Closed by the user: flag cleared, the next command opens a new one.
-    CloseFrame(window);
-    EXPECT_EQ(game->AnalysisWindow(TLottery::Delay), nullptr);
-    EXPECT_FALSE(game->Lottery()->WindowOpen[TLottery::Delay]);
-    command->trigger();
-    EXPECT_EQ(made, 2);
-}
-
-TEST_F(GameWindowTest, ClosingOrReloadingTheGameClosesItsOwnAnalysisWindows) {
+TEST_F(GameWindowTest, AnalysisWindowsOpenOnceAndCloseWithTheirGame) {
     TForm3* game = Open();
     TForm3* other = Open();
     int made = 0;
-    const TLottery::WindowKind kinds[] = {TLottery::Delay, TLottery::Bayesian, TLottery::Recurrence};
     std::vector<QPointer<QWidget>> windows;
-    for (const auto kind : kinds) {
+    for (const auto kind : {TLottery::Delay, TLottery::Bayesian, TLottery::Recurrence}) {
         main.SetAnalysisOpener(kind, Dummy(made));
         game->OpenAnalysis(kind);
         windows.emplace_back(game->AnalysisWindow(kind));
+        EXPECT_TRUE(game->Lottery()->WindowOpen[kind]);
     }
+    QWidget* delay = windows[0];
+    ASSERT_NE(delay, nullptr);
+    EXPECT_EQ(delay->windowTitle(), "Dummy: megasena.csv");
+    EXPECT_TRUE(delay->isVisible());
+    // The command again, also from a minimised frame: the same window comes forward.
+    Activate(game);
+    delay->parentWidget()->showMinimized();
+    Action(game, "Anliseatrasadas1")->trigger();
+    EXPECT_FALSE(delay->parentWidget()->isMinimized());
+    EXPECT_EQ(main.MdiArea()->activeSubWindow(), delay->parentWidget());
+    EXPECT_EQ(game->AnalysisWindow(TLottery::Delay), delay);
+    // Closed by the user: flag cleared, the next command opens a new one.
+    CloseFrame(delay);
+    EXPECT_EQ(game->AnalysisWindow(TLottery::Delay), nullptr);
+    EXPECT_FALSE(game->Lottery()->WindowOpen[TLottery::Delay]);
+    Action(game, "Anliseatrasadas1")->trigger();
+    windows[0] = game->AnalysisWindow(TLottery::Delay);
+    EXPECT_EQ(made, 4);
+
+    // Closing the game closes its own analysis windows, not another game's; the
+    // update's reload closes them too before the history is replaced.
     other->OpenAnalysis(TLottery::Bayesian);
     const QPointer<QWidget> othersWindow = other->AnalysisWindow(TLottery::Bayesian);
-    ASSERT_EQ(made, 4);
-
     CloseFrame(game);
     for (const auto& window : windows) EXPECT_TRUE(window.isNull());
     EXPECT_FALSE(othersWindow.isNull());
-    // The update's reload closes them too before the history is replaced.
     other->ReloadLottery();
     EXPECT_TRUE(othersWindow.isNull());
     EXPECT_FALSE(other->Lottery()->WindowOpen[TLottery::Bayesian]);

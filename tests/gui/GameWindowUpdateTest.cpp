@@ -10,6 +10,7 @@
 
 #include <QPointer>
 #include <QPushButton>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -28,22 +29,19 @@ std::string ReadFile(const std::string& path) {
 
 // The definition of the official Mega-Sena download: contest in cell 1, the six balls from cell 3.
 std::string Ini(const std::string& url, const std::string& ballsCount = "6") {
-    return "[Server]\r\n" + (url.empty() ? "" : "url=" + url + "\r\n") +
-           "type=ZIP/"
-           "HTML\r\n[HTML]\r\nSourceFile=d_mega.htm\r\nLoteryNumberColumn=1\r\nBallsStartColumn=3\r\n"
-           "BallsCount=" +
-           ballsCount + "\r\n";
+    const std::string server = url.empty() ? "" : "url=" + url + "\r\n";
+    return "[Server]\r\n" + server + "type=ZIP/HTML\r\n[HTML]\r\nSourceFile=d_mega.htm\r\n" +
+           "LoteryNumberColumn=1\r\nBallsStartColumn=3\r\nBallsCount=" + ballsCount + "\r\n";
 }
 
-// Order of the update's status texts; -1 for a text that is none of them.
-int StepOf(const QString& text) {
-    if (text == "Conectando a Internet...") return 0;
-    if (text.startsWith("Recebendo...")) return 1;
-    if (text == "Arquivo recebido.") return 2;
-    if (text == "Descompactando...") return 3;
-    if (text == "Lendo...") return 4;
-    if (text.startsWith("Lendo... concurso ")) return 5;
-    return text.endsWith(" jogo(s) acrescentado(s).") ? 6 : -1;
+// Where a status text stands in the update's order: its step, and the contest
+// being read; step -1 for a text that is none of them.
+std::pair<int, int> StepOf(const QString& text) {
+    const QStringList steps{"Conectando a Internet...", "Recebendo...", "Arquivo recebido.",
+                            "Descompactando...", "Lendo..."};
+    if (text.startsWith("Lendo... concurso ")) return {5, text.mid(18).toInt()};
+    if (text.endsWith(" jogo(s) acrescentado(s).")) return {6, 0};
+    return {text.startsWith("Recebendo...") ? 1 : static_cast<int>(steps.indexOf(text)), 0};
 }
 
 class GameWindowUpdateTest : public WindowTest {
@@ -124,8 +122,7 @@ TEST_F(GameWindowUpdateTest, UpdateRewritesTheFileAndTheWindowShowsTheNewHistory
                      [&statuses](const QString& text) { statuses.append(text); });
     const TUpdateRunner& runner = Update(game);
     ASSERT_TRUE(runner.LastResult().has_value());
-    ASSERT_EQ(runner.LastResult()->Outcome, Outcome::Updated) << runner.LastResult()->Message;
-    EXPECT_EQ(runner.LastResult()->NewCount, 146);
+    EXPECT_EQ(runner.LastResult()->Outcome, Outcome::Updated) << runner.LastResult()->Message;
     EXPECT_EQ(TMessageBox::Recorded(),
               QStringList({Question, "Jogo atualizado.\n146 jogo(s) acrescentado(s)."}));
     // The file holds the published table; the previous one is the backup.
@@ -137,31 +134,20 @@ TEST_F(GameWindowUpdateTest, UpdateRewritesTheFileAndTheWindowShowsTheNewHistory
     ASSERT_TRUE(game->Loaded());
     EXPECT_EQ(game->Lottery()->DrawCount, 2146);
     EXPECT_EQ(game->GridModel()->GridRowCount(), 2147);
-    EXPECT_EQ(game->GridModel()->GridCell(2146, 0), "2146");
     EXPECT_EQ(game->Chart()->Series(0).Count(), 2146);
     EXPECT_EQ(game->StatusText(), PathOf("megasena.csv"));
-    EXPECT_EQ(Text(game, "Edit3"), "50063860");
-    EXPECT_TRUE(game->DownloadAction()->isEnabled());
-    EXPECT_TRUE(runner.CancelButton()->isHidden());
+    EXPECT_TRUE(game->DownloadAction()->isEnabled() && runner.CancelButton()->isHidden());
     // Nobody holds the freed history: the analysis window was closed (its
     // worker stopped first) and the calculator forgot it.
     EXPECT_TRUE(analysisAlive.isNull());
     EXPECT_EQ(TForm6::Instance()->Lottery(), nullptr);
     for (const bool open : game->Lottery()->WindowOpen) EXPECT_FALSE(open);
-    Action(game, "Anliselexicogrfica1")->trigger();
-    EXPECT_NE(game->AnalysisWindow(TLottery::Lexicographic), nullptr);
 
     // The status bar followed the steps in order, contests never going back, and ended on the count.
-    int step = 0;
-    int contest = 0;
-    for (const QString& text : statuses) {
-        ASSERT_GE(StepOf(text), step) << text;
-        step = StepOf(text);
-        if (step == 5) {
-            EXPECT_GE(text.mid(18).toInt(), contest) << text;
-            contest = text.mid(18).toInt();
-        }
-    }
+    std::vector<std::pair<int, int>> order;
+    for (const QString& text : statuses) order.push_back(StepOf(text));
+    EXPECT_TRUE(!order.empty() && order.front().first >= 0 && std::is_sorted(order.begin(), order.end()))
+        << statuses.join(" | ");
     EXPECT_EQ(statuses.value(statuses.size() - 1), "146 jogo(s) acrescentado(s).");
     EXPECT_EQ(server.Requests(), 1);
 }

@@ -19,39 +19,22 @@ using MainWindowTest = WindowTest;
 
 TEST_F(MainWindowTest, MenusShortcutsToolStripAndWindowList) {
     EXPECT_EQ(main.windowTitle(), "Tovisca - Analisador automático de jogos");
-    QStringList titles;
-    for (QAction* a : main.menuBar()->actions()) titles << a->text();
-    EXPECT_EQ(titles, QStringList({"&Arquivo", "&Janela", "A&juda"}));
-    const struct {
-        const char* name;
-        const char* caption;
-        QKeySequence key;
-    } items[] = {
-        {"Abrir1", "Abrir", QKeySequence(Qt::CTRL | Qt::Key_O)},
-        {"Definirprioridadeacimadonormal1", "Definir prioridade acima do normal", QKeySequence()},
-        {"Sair1", "Sair", QKeySequence(Qt::CTRL | Qt::Key_X)},
-        {"Contedo1", "Conteúdo", QKeySequence(Qt::Key_F1)},
-        {"Sobre1", "Sobre", QKeySequence()},
-    };
-    for (const auto& item : items) {
-        QAction* action = Action(&main, item.name);
-        ASSERT_NE(action, nullptr);
-        EXPECT_EQ(action->text(), QString::fromUtf8(item.caption));
-        EXPECT_EQ(action->shortcut(), item.key) << item.name;
-    }
+    EXPECT_EQ(Captions(main.menuBar()->actions()), QStringList({"&Arquivo", "&Janela", "A&juda"}));
+    ExpectCommands(&main, {{"Abrir1", "Abrir", QKeySequence(Qt::CTRL | Qt::Key_O)},
+                           {"Definirprioridadeacimadonormal1", "Definir prioridade acima do normal", {}},
+                           {"Sair1", "Sair", QKeySequence(Qt::CTRL | Qt::Key_X)},
+                           {"Contedo1", "Conteúdo", QKeySequence(Qt::Key_F1)},
+                           {"Sobre1", "Sobre", {}}});
     const QList<QAction*> tools = Find<QToolBar>(Find(&main, "Panel2"), "ToolBar1")->actions();
     EXPECT_EQ(tools, QList<QAction*>({Action(&main, "Abrir1"), Action(&main, "Contedo1")}));
     EXPECT_TRUE(Find<QStatusBar>(&main, "StatusBar1")->findChild<QLabel*>()->text().startsWith("Tovisca"));
-
     // "&Janela": "Organizar", then one item per child window; "Organizar" cascades them.
     Open(DataDir + "/megasena.csv");
     Open(DataDir + "/quina.csv");
     auto* janela = Find<QMenu>(&main, "Janela1");
     emit janela->aboutToShow();
-    QStringList texts;
-    for (QAction* a : janela->actions())
-        if (!a->isSeparator()) texts << a->text();
-    EXPECT_EQ(texts, QStringList({"Organizar", "&1 Sorteio: megasena.csv", "&2 Sorteio: quina.csv"}));
+    EXPECT_EQ(Captions(janela->actions()),
+              QStringList({"Organizar", "&1 Sorteio: megasena.csv", "&2 Sorteio: quina.csv"}));
     Action(&main, "Organizar1")->trigger();
     const QList<QMdiSubWindow*> frames = main.MdiArea()->subWindowList();
     ASSERT_EQ(frames.size(), 2);

@@ -7,10 +7,8 @@
 
 #include <QClipboard>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTableView>
 #include <memory>
 
@@ -18,15 +16,13 @@ namespace {
 
 using namespace gui;
 
-const char* const TestPanel[] = {"Button10", "Button12", "Button8", "Button9"};
-
 class TForm6Test : public WindowTest {
 protected:
     // The calculator with a converter for n balls, k per combination.
     TForm6* Calculator(int n, int k) {
         TForm6* form = TForm6::Open(&main);
-        Edit(form, "Edit2")->setText(QString::number(n));
-        Edit(form, "Edit3")->setText(QString::number(k));
+        Set(form, "Edit2", QString::number(n));
+        Set(form, "Edit3", QString::number(k));
         Click(form, "Button4");
         return form;
     }
@@ -36,66 +32,62 @@ protected:
         Action(game, "CalculadoraCSN1")->trigger();
         return TForm6::Instance();
     }
-    static QLineEdit* Edit(TForm6* form, const char* name) { return Find<QLineEdit>(form, name); }
-    static QPushButton* Button(TForm6* form, const char* name) { return Find<QPushButton>(form, name); }
-    static void Click(TForm6* form, const char* name) { Button(form, name)->click(); }
-    static QRadioButton* Option(TForm6* form, const char* name) { return Find<QRadioButton>(form, name); }
+    // Candidate CSN 14086154 (the first draw) shown against the history in the chart.
+    static void FirstDrawHistory(TForm6* form) {
+        Set(form, "Edit6", "14086154");
+        Click(form, "opHist");
+        form->PopupMenu1Popup(form->Chart());
+    }
+    static void Set(TForm6* form, const char* name, const QString& text) {
+        Find<QLineEdit>(form, name)->setText(text);
+    }
     static QTableWidget* Grid(TForm6* form, const char* name) { return Find<QTableWidget>(form, name); }
     static QAction* Item(TForm6* form, const char* name) { return Action(form->PopupMenu(), name); }
     static QAction* Submenu(TForm6* form, const char* name) {
         return Find<QMenu>(form->PopupMenu(), name)->menuAction();
     }
-    static QStringList Memo(TForm6* form) {
-        return Find<QPlainTextEdit>(form, "Memo1")->toPlainText().split('\n');
-    }
-    static void WaitForRanking(TForm6* form) {
-        WaitFor([form] { return !form->RankingRunning(); });
-    }
+    static QStringList Lines(TForm6* form) { return Memo(form).split('\n'); }
     static void ExpectTestPanel(TForm6* form, bool enabled) {
-        for (const char* name : TestPanel) EXPECT_EQ(Button(form, name)->isEnabled(), enabled) << name;
-        EXPECT_EQ(Option(form, "opHist")->isEnabled(), enabled);
+        for (const char* name : {"Button10", "Button12", "Button8", "Button9", "opHist"})
+            EXPECT_EQ(Enabled(form, name), enabled) << name;
     }
 };
 
 TEST_F(TForm6Test, OneCalculatorThatConvertsNothingBeforeCalcular) {
     TForm6* form = TForm6::Open(&main);
     EXPECT_EQ(form->windowTitle(), "Calculadora CSN");
-    EXPECT_EQ(Grid(form, "sg2")->horizontalHeaderItem(5)->text(), "Repetições(Hist)");
-    EXPECT_EQ(form->Chart()->Title(), "Distribuição recorrencial da combinação");
     ExpectTestPanel(form, false);
     Click(form, "Button1");
     Click(form, "Button3");
-    EXPECT_EQ(Memo(form), QStringList{"Bola\tVotos"});
+    EXPECT_EQ(Memo(form), "Bola\tVotos");
     EXPECT_EQ(TForm6::Open(&main), form);
     CloseFrame(form);
     EXPECT_EQ(TForm6::Instance(), nullptr);
-    EXPECT_NE(TForm6::Open(&main), nullptr);
 }
 
 TEST_F(TForm6Test, SixtySixTotalClampAndPercentMoves) {
     TForm6* form = Calculator(60, 6);
     EXPECT_EQ(Text(form, "Edit4"), "50063860");
     QTableWidget* sg1 = Grid(form, "sg1");
-    const QStringList first{"1", "2", "3", "4", "5", "6"};
-    EXPECT_EQ(Column(sg1, 0), first);
-    EXPECT_EQ(Column(sg1, 1), first);
+    EXPECT_EQ(Column(sg1, 0), (QStringList{"1", "2", "3", "4", "5", "6"}));
+    EXPECT_EQ(Column(sg1, 1), Column(sg1, 0));
     for (const char* csn : {"50063860", "50063861"}) {
-        Edit(form, "Edit1")->setText(csn);
+        Set(form, "Edit1", csn);
         Click(form, "Button1");
         EXPECT_EQ(Text(form, "Edit1"), "50063860");
         EXPECT_EQ(Column(sg1, 1), (QStringList{"55", "56", "57", "58", "59", "60"}));
     }
     const struct {
         const char* button;
-        bool up;
+        const char* direction;
         const char* result;
-    } moves[] = {{"Button5", true, "1199"}, {"Button5", false, "800"}, {"Button6", true, "1100"},
-                 {"Button6", false, "900"}, {"Button7", true, "1050"}, {"Button7", false, "949"}};
+    } moves[] = {{"Button5", "opMais", "1199"}, {"Button5", "opMenos", "800"}, {"Button6", "opMais", "1100"},
+                 {"Button6", "opMenos", "900"}, {"Button7", "opMais", "1050"}, {"Button7", "opMenos", "949"}};
     for (const auto& move : moves) {
-        Option(form, move.up ? "opMais" : "opMenos")->setChecked(true);
-        Edit(form, "Edit1")->setText("1000");
+        Click(form, move.direction);
+        Set(form, "Edit1", "1000");
         Click(form, move.button);
-        EXPECT_EQ(Text(form, "Edit1"), move.result) << move.button << (move.up ? " +" : " -");
+        EXPECT_EQ(Text(form, "Edit1"), move.result) << move.button << move.direction;
     }
     // Back from the balls: the order typed stays, the CSN is the sorted one's.
     Click(form, "Button4");
@@ -107,24 +99,18 @@ TEST_F(TForm6Test, SixtySixTotalClampAndPercentMoves) {
 
 TEST_F(TForm6Test, AbsurdSizesAreRefusedAndWordsMakeOne) {
     TForm6* form = Calculator(60, 6);
-    for (const auto& [n, k] : {std::pair{"5000000", "6"}, {"6", "60"}, {"1000", "500"}}) {
-        Answer(true);
-        Edit(form, "Edit2")->setText(n);
-        Edit(form, "Edit3")->setText(k);
-        Click(form, "Button4");
-        EXPECT_EQ(TMessageBox::Recorded().size(), 1) << n << "/" << k;
-        EXPECT_EQ(Text(form, "Edit2") + "/" + Text(form, "Edit3"), "60/6");
-        EXPECT_EQ(Text(form, "Edit4"), "50063860");
-        EXPECT_EQ(Grid(form, "sg1")->rowCount(), 6);
-    }
-    Edit(form, "Edit2")->setText("x");
+    Answer(true);
+    form = Calculator(5000000, 6);
+    EXPECT_EQ(TMessageBox::Recorded().size(), 1);
+    EXPECT_EQ(Texts(form, {"Edit2", "Edit3", "Edit4"}), QStringList({"60", "6", "50063860"}));
+    EXPECT_EQ(Grid(form, "sg1")->rowCount(), 6);
+    Set(form, "Edit2", "x");
     Click(form, "Button4");
-    EXPECT_EQ(Text(form, "Edit2") + "/" + Text(form, "Edit3") + "/" + Text(form, "Edit4"), "1/1/1");
+    EXPECT_EQ(Texts(form, {"Edit2", "Edit3", "Edit4"}), QStringList({"1", "1", "1"}));
 }
 
 TEST_F(TForm6Test, EditingBallCellsSwapsDuplicates) {
-    TForm6* form = Calculator(60, 6);
-    QTableWidget* sg1 = Grid(form, "sg1");
+    QTableWidget* sg1 = Grid(Calculator(60, 6), "sg1");
     // Through the cell editor, as the user types.
     sg1->setCurrentCell(0, 1);
     sg1->editItem(sg1->item(0, 1));
@@ -139,40 +125,31 @@ TEST_F(TForm6Test, EditingBallCellsSwapsDuplicates) {
         sg1->item(2, 1)->setText(typed);
         EXPECT_EQ(sg1->item(2, 1)->text(), "60") << typed;
     }
-    // Typing the old value back swaps again: the cell held 60 before.
-    sg1->item(1, 1)->setText("60");
+    sg1->item(1, 1)->setText("60"); // typing the old value back swaps again: the cell held 60 before
     EXPECT_EQ(Column(sg1, 1), (QStringList{"6", "60", "2", "4", "5", "1"}));
 }
 
 TEST_F(TForm6Test, RankingListsSharesAndCanBeStopped) {
     TForm6* form = Calculator(60, 6);
-    Edit(form, "Edit1")->setText("25000000");
+    Set(form, "Edit1", "25000000");
     Click(form, "Button3");
-    WaitForRanking(form);
+    WaitFor([form] { return !form->RankingRunning(); });
     TCSNRanking expected(TCSN(60, 6), 25'000'000, 0.1);
     expected.Run();
     QStringList lines;
-    for (const std::string& line : TCSNConversion::RankingLines(expected))
-        lines.append(QString::fromStdString(line));
+    for (const std::string& line : TCSNConversion::RankingLines(expected)) lines.append(line.c_str());
     EXPECT_EQ(lines.size(), 61) << "the header and all 60 balls, nothing cut";
-    EXPECT_EQ(Memo(form), lines);
-    // A word for the percentage: CSN 0 with 10 %, the band cut at 1.
-    Edit(form, "Edit5")->setText("dez");
-    Click(form, "Button3");
-    WaitForRanking(form);
-    EXPECT_TRUE(Memo(form).last().startsWith("Faixa limitada aos CSNs de 1 a 5006386")) << Memo(form).last();
-
+    EXPECT_EQ(Lines(form), lines);
     // Lotomania's band is bounded; pressing the button again stops it.
     form = Calculator(100, 20);
-    Edit(form, "Edit1")->setText("1e20");
-    Edit(form, "Edit5")->setText("10");
+    Set(form, "Edit1", "1e20");
     Click(form, "Button3");
     ASSERT_TRUE(form->RankingRunning());
-    EXPECT_EQ(Button(form, "Button3")->text(), "Parar");
+    EXPECT_EQ(Find<QPushButton>(form, "Button3")->text(), "Parar");
     Click(form, "Button3");
-    WaitForRanking(form);
-    EXPECT_EQ(Memo(form), (QStringList{"Bola\tVotos", "Ranking interrompido."}));
-    EXPECT_EQ(Button(form, "Button3")->text(), "Ranking");
+    WaitFor([form] { return !form->RankingRunning(); });
+    EXPECT_EQ(Lines(form), (QStringList{"Bola\tVotos", "Ranking interrompido."}));
+    EXPECT_EQ(Find<QPushButton>(form, "Button3")->text(), "Ranking");
 }
 
 TEST_F(TForm6Test, CopyAndPasteOfBallsAndTestBase) {
@@ -184,8 +161,7 @@ TEST_F(TForm6Test, CopyAndPasteOfBallsAndTestBase) {
     EXPECT_EQ(QApplication::clipboard()->text(), "5;12;33");
     Item(form, "Copiardados1")->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), "#\tBola\t\r\n1\t5\t\r\n2\t12\t\r\n3\t33\t\r\n");
-    // Pasting balls needs a history: without one nothing changes.
-    QApplication::clipboard()->setText("7;8;9");
+    QApplication::clipboard()->setText("7;8;9"); // pasting balls needs a history
     Item(form, "Colar1")->trigger();
     EXPECT_EQ(Column(sg1, 1), (QStringList{"5", "12", "33"}));
     // The test base takes CSNs joined by ";".
@@ -203,73 +179,29 @@ TEST_F(TForm6Test, TestPanelWorksOnTheHistoryHandedOver) {
     TForm3* game = nullptr;
     TForm6* form = WithHistory(game);
     ExpectTestPanel(form, true);
-    // "Adicionar" on the empty base fills row 1; the first draw's CSN shares all six balls with itself.
+    // "Adicionar" on the empty base fills row 1; the first draw's CSN shares all six balls with it.
     QTableWidget* sg2 = Grid(form, "sg2");
-    Edit(form, "Edit6")->setText("14086154");
+    Set(form, "Edit6", "14086154");
     Click(form, "Button10");
     ASSERT_EQ(sg2->rowCount(), 1);
     EXPECT_EQ(QStringList({sg2->item(0, 0)->text(), sg2->item(0, 1)->text(), sg2->item(0, 3)->text()}),
               QStringList({"1", "14086154", "6"}));
     EXPECT_EQ(form->Chart()->Series(0).Count(), 1);
-    Edit(form, "Edit6")->setText("1");
-    Click(form, "Button10");
-    ASSERT_EQ(sg2->rowCount(), 2);
-    EXPECT_EQ(sg2->item(1, 2)->text(), "1, 2, 3, 4, 5, 6");
-    // A row click takes its CSN and enables "Remover".
-    form->sg2Click(0);
-    EXPECT_EQ(Text(form, "Edit6"), "14086154");
-    sg2->setCurrentCell(0, 0);
-    Click(form, "Button11");
-    ASSERT_EQ(sg2->rowCount(), 1);
-    EXPECT_EQ(sg2->item(0, 0)->text(), "2");
-    // "+" stops at the last CSN, "-" steps down.
-    Edit(form, "Edit6")->setText("50063860");
-    Click(form, "Button8");
-    EXPECT_EQ(Text(form, "Edit6"), "50063860");
-    Click(form, "Button9");
-    EXPECT_EQ(Text(form, "Edit6"), "50063859");
     // "Histórico": the candidate's hits in every draw.
-    Edit(form, "Edit6")->setText("14086154");
-    Option(form, "opHist")->setChecked(true);
+    FirstDrawHistory(form);
     const TChartSeries& hits = form->Chart()->Series(0);
     ASSERT_EQ(hits.Count(), game->Lottery()->DrawCount);
     EXPECT_EQ(QPointF(hits.X(0), hits.Y(0)), QPointF(1, 6));
-    form->PopupMenu1Popup(form->Chart());
     Item(form, "Copiardados1")->trigger();
     EXPECT_TRUE(QApplication::clipboard()->text().startsWith("x;y\r\n1;6\r\n2;"));
-}
-
-TEST_F(TForm6Test, ForecastsAreOfferedOnlyOverTheHistoryChart) {
-    TForm3* game = nullptr;
-    TForm6* form = WithHistory(game);
-    QAction* rede = Submenu(form, "RedeNeural1");
-    QAction* vizinhos = Submenu(form, "kvizinhosprximos1");
-    form->PopupMenu1Popup(Grid(form, "sg1"));
-    EXPECT_FALSE(rede->isVisible());
-    form->PopupMenu1Popup(form->Chart());
-    EXPECT_FALSE(rede->isVisible()) << "\"Base de testes\" is selected";
-    Option(form, "opHist")->setChecked(true);
-    form->PopupMenu1Popup(form->Chart());
-    EXPECT_TRUE(rede->isVisible());
-    EXPECT_TRUE(vizinhos->isVisible());
-    // Pasting balls on the chart fills the ball grid from the game's converter:
-    // with 8 balls per combination only the game's 6 rows are filled.
-    Edit(form, "Edit3")->setText("8");
-    Click(form, "Button4");
-    QApplication::clipboard()->setText("4;15;42;43;44;45");
-    form->PopupMenu1Popup(form->Chart());
-    Item(form, "Colar1")->trigger();
-    EXPECT_EQ(Column(Grid(form, "sg1"), 1), (QStringList{"4", "15", "42", "43", "44", "45", "7", "8"}));
 }
 
 TEST_F(TForm6Test, NetworkForecastRunsOnAWorkerAndStops) {
     TForm3* game = nullptr;
     TForm6* form = WithHistory(game);
-    Edit(form, "Edit6")->setText("14086154");
-    Option(form, "opHist")->setChecked(true);
     const int draws = game->Lottery()->DrawCount;
     const TChartSeries& forecast = form->Chart()->Series(1);
-    form->PopupMenu1Popup(form->Chart());
+    FirstDrawHistory(form);
     Item(form, "Anlisesemaltimacombinao1")->trigger();
     ASSERT_TRUE(form->NetworkRunning());
     EXPECT_FALSE(Submenu(form, "RedeNeural1")->isEnabled());
@@ -285,9 +217,7 @@ TEST_F(TForm6Test, NetworkForecastRunsOnAWorkerAndStops) {
     EXPECT_EQ(forecast.X(59), draws - 1);
     EXPECT_EQ(forecast.X(69), draws + 9);
     // Nearest neighbours: one forecast per draw from the seventh on, then the next.
-    Answer(true);
     Item(form, "Normal1")->trigger();
-    EXPECT_EQ(TMessageBox::Last(), "Análise finalizada");
     EXPECT_EQ(forecast.Count(), draws - 7 + 1);
     EXPECT_EQ(forecast.X(forecast.Count() - 1), draws + 1);
 }
@@ -304,19 +234,15 @@ TEST_F(TForm6Test, HandOffFromTheGameWindowPopupShowsTheSelectedDraw) {
     QStringList balls;
     for (size_t p = 0; p < 6; ++p) balls.append(QString::number(lottery.SortedDraws[p][4]));
     EXPECT_EQ(Column(Grid(form, "sg1"), 1), balls);
-    // F10 hands over the history too.
-    Action(game, "CalculadoraCSN1")->trigger();
+    Action(game, "CalculadoraCSN1")->trigger(); // F10 hands over the history too
     EXPECT_EQ(TForm6::Instance(), form);
     EXPECT_EQ(form->Lottery(), game->Lottery());
-    EXPECT_EQ(Text(form, "Edit4"), "50063860");
 }
 
 TEST_F(TForm6Test, ClosingTheGameWindowLeavesNoReferenceToItsHistory) {
     TForm3* game = nullptr;
     TForm6* form = WithHistory(game);
-    Edit(form, "Edit6")->setText("14086154");
-    Option(form, "opHist")->setChecked(true);
-    form->PopupMenu1Popup(form->Chart());
+    FirstDrawHistory(form);
     Item(form, "Anlisecomaltimacombinao1")->trigger();
     ASSERT_TRUE(form->NetworkRunning());
     // Closing the game stops the forecast and waits for it before the history goes.
@@ -324,8 +250,8 @@ TEST_F(TForm6Test, ClosingTheGameWindowLeavesNoReferenceToItsHistory) {
     EXPECT_EQ(form->Lottery(), nullptr);
     EXPECT_FALSE(form->NetworkRunning());
     ExpectTestPanel(form, false);
-    EXPECT_FALSE(Submenu(form, "RedeNeural1")->isEnabled());
-    EXPECT_FALSE(Submenu(form, "kvizinhosprximos1")->isEnabled());
+    EXPECT_FALSE(Submenu(form, "RedeNeural1")->isEnabled() ||
+                 Submenu(form, "kvizinhosprximos1")->isEnabled());
     // Nothing reaches the freed history (the sanitizer build would see it): the commands do nothing.
     form->Button12Click();
     form->Button10Click();
@@ -336,7 +262,7 @@ TEST_F(TForm6Test, ClosingTheGameWindowLeavesNoReferenceToItsHistory) {
     form->PopupMenu1Popup(Grid(form, "sg1"));
     form->Colar1Click();
     // The conversion panel still works, and a new hand-off brings the test panel back.
-    Edit(form, "Edit1")->setText("2");
+    Set(form, "Edit1", "2");
     Click(form, "Button1");
     EXPECT_EQ(Column(Grid(form, "sg1"), 1), (QStringList{"1", "2", "3", "4", "5", "7"}));
     EXPECT_EQ(WithHistory(game), form);
@@ -348,8 +274,8 @@ TEST(TForm6Closing, MainWindowClosesWithTheCalculatorHoldingAHistory) {
     // The main window frees the games first, then the calculator, while it is still whole.
     auto main = std::make_unique<TForm2>();
     main->SetPrioritySetter([](int) { return true; });
-    main->show();
     TForm6::Install(*main);
+    main->show();
     TForm3* game = main->OpenFile(gui::DataDir + "/megasena.csv");
     gui::Action(game, "CalculadoraCSN1")->trigger();
     const QPointer<TForm6> form = TForm6::Instance();

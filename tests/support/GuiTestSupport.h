@@ -14,6 +14,7 @@
 #include "TUpdateRunner.h"
 #include "TempFiles.h"
 
+#include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -71,6 +73,47 @@ inline QString Text(const QObject* parent, const char* name) {
 }
 inline bool Shown(const QObject* parent, const char* name) {
     return !Find(parent, name)->isHidden();
+}
+inline bool Enabled(const QObject* parent, const char* name) {
+    return Find(parent, name)->isEnabled();
+}
+inline bool Checked(const QObject* parent, const char* name) {
+    return Find<QAbstractButton>(parent, name)->isChecked();
+}
+inline void Click(const QObject* parent, const char* name) {
+    Find<QAbstractButton>(parent, name)->click();
+}
+inline QString Memo(const QObject* parent) {
+    return Find<QPlainTextEdit>(parent, "Memo1")->toPlainText();
+}
+// The texts of several line edits, to compare at once.
+inline QStringList Texts(const QObject* parent, std::initializer_list<const char*> names) {
+    QStringList texts;
+    for (const char* name : names) texts.append(Text(parent, name));
+    return texts;
+}
+
+// The captions of menu items, separators left out.
+inline QStringList Captions(const QList<QAction*>& actions) {
+    QStringList texts;
+    for (const QAction* action : actions)
+        if (!action->isSeparator()) texts.append(action->text());
+    return texts;
+}
+
+// A command's object name, caption and shortcut.
+struct Command {
+    const char* name;
+    const char* caption;
+    QKeySequence key;
+};
+inline void ExpectCommands(const QObject* parent, std::initializer_list<Command> commands) {
+    for (const Command& command : commands) {
+        const QAction* action = Action(parent, command.name);
+        ASSERT_NE(action, nullptr);
+        EXPECT_EQ(action->text(), QString::fromUtf8(command.caption));
+        EXPECT_EQ(action->shortcut(), command.key) << command.name;
+    }
 }
 
 // The texts of one column of a string grid ("" for a cell without an item).
