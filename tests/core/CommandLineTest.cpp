@@ -43,13 +43,11 @@ TEST_F(CommandLineTest, InfoDrawsAndCsnOutputs) {
     EXPECT_TRUE(draws.out == TDrawTable(&lottery).ToText());
 
     for (const auto& [args, out] : std::vector<std::pair<std::vector<std::string>, std::string>>{
-             {{"60", "6", "--balls", "41,5,4,52,30,33"}, "14086154\n"},
-             {{"60", "6", "--csn", "14086154"}, "4, 5, 30, 33, 41, 52\n"},
-             {{"60", "6", "--csn", "50063860"}, "55, 56, 57, 58, 59, 60\n"},
-             {{"4", "2", "--csn", "2.5"}, "1, 4\n"}}) {
-        std::vector<std::string> command = {"csn"};
-        command.insert(command.end(), args.begin(), args.end());
-        const CliResult result = Run(command);
+             {{"csn", "60", "6", "--balls", "41,5,4,52,30,33"}, "14086154\n"},
+             {{"csn", "60", "6", "--csn", "14086154"}, "4, 5, 30, 33, 41, 52\n"},
+             {{"csn", "60", "6", "--csn", "50063860"}, "55, 56, 57, 58, 59, 60\n"},
+             {{"csn", "4", "2", "--csn", "2.5"}, "1, 4\n"}}) {
+        const CliResult result = Run(args);
         EXPECT_EQ(result.status, 0);
         EXPECT_EQ(result.out, out);
     }

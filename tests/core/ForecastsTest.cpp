@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -41,25 +42,20 @@ TLottery::CycleHook StopAfter(int cycles) {
 } // namespace
 
 TEST(MovingAverageTest, WorkedExamples) {
-    struct Case {
-        int period;
-        TPointSeries in;
-        double result;
-        Points out;
-    };
     // Each mean is drawn at the next point's x, the last one after the last
     // x; sums are in extended precision (in doubles 1e16 + 1 + 1 is 1e16).
-    const std::vector<Case> cases = {{5, Series({1, 2, 3, 4}), 0, {}},
-                                     {5, Series({1, 2, 3, 4, 5}), 3, {{6, 3}}},
-                                     {2, Series({1, 2, 4}, 10, 10), 3, {{30, 1.5}, {31, 3}}},
-                                     {4, Series({1e16, 1, 1, -1e16}), 0.5, {{5, 0.5}}},
-                                     {0, Series({1, 2, 3}), 0, {}},
-                                     {-3, Series({1, 2, 3}), 0, {}},
-                                     {1, TPointSeries(), 0, {}}};
-    for (const Case& c : cases) {
+    const std::vector<std::tuple<int, TPointSeries, double, Points>> cases = {
+        {5, Series({1, 2, 3, 4}), 0, {}},
+        {5, Series({1, 2, 3, 4, 5}), 3, {{6, 3}}},
+        {2, Series({1, 2, 4}, 10, 10), 3, {{30, 1.5}, {31, 3}}},
+        {4, Series({1e16, 1, 1, -1e16}), 0.5, {{5, 0.5}}},
+        {0, Series({1, 2, 3}), 0, {}},
+        {-3, Series({1, 2, 3}), 0, {}},
+        {1, TPointSeries(), 0, {}}};
+    for (const auto& [period, in, result, points] : cases) {
         TPointSeries out{Points{{9, 9}}}; // a previous result is replaced
-        EXPECT_EQ(Game().MovingAverage(c.period, c.in, &out), c.result) << c.period;
-        EXPECT_EQ(out.Points, c.out) << c.period;
+        EXPECT_EQ(Game().MovingAverage(period, in, &out), result) << period;
+        EXPECT_EQ(out.Points, points) << period;
     }
     EXPECT_EQ(Game().MovingAverage(1, Series({4, 9}), nullptr), 9);
     TPointSeries s = Series({2, 4, 6, 8}); // the output may be the input

@@ -21,14 +21,8 @@ struct Reading {
 Reading Read(std::string_view page, int contest, int firstBall, int balls, int held = 0) {
     Reading r;
     THtmlTableReader reader(contest, firstBall, balls, held);
-    reader.OnLine = [&](std::string_view line) {
-        r.lines.emplace_back(line);
-        return true;
-    };
-    reader.OnProgress = [&](const std::string& text) {
-        r.progress.push_back(text);
-        return true;
-    };
+    reader.OnLine = [&](std::string_view line) { return r.lines.emplace_back(line), true; };
+    reader.OnProgress = [&](const std::string& text) { return r.progress.push_back(text), true; };
     r.result = reader.Read(page);
     return r;
 }
@@ -152,10 +146,7 @@ TEST(THtmlTableReader, ProgressCanStopAndSinkFailureStops) {
     reader.OnLine = [&](std::string_view) { return ++lines < 100; };
     Lines texts;
     reader.ProgressEvery = 3;
-    reader.OnProgress = [&](const std::string& text) {
-        texts.push_back(text);
-        return texts.size() < 2;
-    };
+    reader.OnProgress = [&](const std::string& text) { return texts.push_back(text), texts.size() < 2; };
     EXPECT_EQ(reader.Read(page).Status, THtmlTableReader::TStatus::Stopped);
     EXPECT_EQ(texts, (Lines{"Lendo... concurso 3", "Lendo... concurso 6"}));
     EXPECT_EQ(lines, 6);

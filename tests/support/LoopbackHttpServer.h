@@ -17,8 +17,7 @@
 
 class LoopbackHttpServer {
 public:
-    explicit LoopbackHttpServer(bool silent = false) : silent_(silent) {
-        listen_ = BindLoopback(port_);
+    explicit LoopbackHttpServer(bool silent = false) : silent_(silent), listen_(BindLoopback(port_)) {
         ::listen(listen_, 16);
         thread_ = std::thread([this] { Serve(); });
     }
@@ -51,8 +50,6 @@ private:
     // A socket bound to a free loopback port, which is stored in `port`.
     static int BindLoopback(int& port) {
         const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int yes = 1;
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -66,16 +63,15 @@ private:
     void Serve() {
         while (!stop_) {
             pollfd p{listen_, POLLIN, 0};
-            if (::poll(&p, 1, 50) <= 0) continue;
-            const int fd = ::accept(listen_, nullptr, nullptr);
+            const int fd = ::poll(&p, 1, 50) > 0 ? ::accept(listen_, nullptr, nullptr) : -1;
             if (fd < 0) continue;
             ++requests_;
             if (silent_) {
                 held_.push_back(fd);
-                continue;
+            } else {
+                Answer(fd);
+                ::close(fd);
             }
-            Answer(fd);
-            ::close(fd);
         }
     }
 
@@ -89,18 +85,17 @@ private:
             request.append(buffer, static_cast<size_t>(n));
         }
         const size_t start = request.find(' ') + 1;
-        const std::string path = request.substr(start, request.find(' ', start) - start);
-        std::string body = "not found";
-        std::string head = "HTTP/1.0 404 Not Found\r\n";
+        std::string body = "not found", head = "HTTP/1.0 404 Not Found\r\n";
         {
             std::lock_guard lock(mutex_);
-            if (const auto found = files_.find(path); found != files_.end()) {
+            if (const auto found = files_.find(request.substr(start, request.find(' ', start) - start));
+                found != files_.end()) {
                 body = found->second;
                 head = "HTTP/1.0 200 OK\r\n";
             }
         }
-        head += "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n";
-        const std::string bytes = head + body;
+        const std::string bytes =
+            head + "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
         for (size_t sent = 0; sent < bytes.size();) {
             const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
             if (n <= 0) return;
@@ -109,8 +104,8 @@ private:
     }
 
     bool silent_;
-    int listen_ = -1;
     int port_ = 0;
+    int listen_;
     std::atomic<bool> stop_{false};
     std::atomic<int> requests_{0};
     std::mutex mutex_;
