@@ -95,8 +95,7 @@ TEST_F(ChartViewTest, AxesFollowTheDataOfEverySeries) {
     EXPECT_EQ(Y().second, 100);
     view.SetAutomaticAxes();
     EXPECT_EQ(Y().second, 500);
-    // Bars stand on 0 and reach half their width (0.8 of the smallest x step) beyond the ends;
-    // side by side they are narrower and shifted.
+    // Bars stand on 0 and reach half their width (0.8 of the smallest x step) beyond the ends.
     view.RemoveAllSeries();
     TChartSeries& bars = view.AddBarSeries("Dezenas", Qt::blue);
     for (const auto& [x, y] : {std::pair{1, 3}, {2, 5}, {4, 2}}) bars.Append(x, y);
@@ -104,11 +103,6 @@ TEST_F(ChartViewTest, AxesFollowTheDataOfEverySeries) {
     EXPECT_NEAR(X().first, 0.6, 1e-12);
     EXPECT_NEAR(X().second, 4.4, 1e-12);
     EXPECT_EQ(Y(), std::pair(0.0, 5.0));
-    bars.SetBarWidth(0.5);
-    bars.SetBarOffset(0.25);
-    bars.Redraw();
-    EXPECT_NEAR(X().first, 1.0, 1e-12);
-    EXPECT_NEAR(X().second, 4.5, 1e-12);
 }
 
 TEST_F(ChartViewTest, AClickReportsTheNearestPoint) {
@@ -134,10 +128,9 @@ TEST_F(ChartViewTest, LongLinesAreDrawnFromTheirEnvelope) {
                 drawn.size() <= 2 * TChartSeries::DrawnBuckets + 2);
     EXPECT_TRUE(
         std::is_sorted(drawn.begin(), drawn.end(), [](QPointF a, QPointF b) { return a.x() < b.x(); }));
-    EXPECT_EQ(drawn.front(), QPointF(1, 0));
-    EXPECT_EQ(drawn.back(), s.Points().back());
-    EXPECT_TRUE(drawn.contains(QPointF(123457, 123456 % 97 + 1000)));
-    EXPECT_TRUE(drawn.contains(QPointF(655, 654 % 97 - 1000)));
+    for (const QPointF kept : {QPointF(1, 0), s.Points().back(), QPointF(123457, 123456 % 97 + 1000),
+                               QPointF(655, 654 % 97 - 1000)})
+        EXPECT_TRUE(drawn.contains(kept)) << kept.x();
     // Zoomed into a narrow stretch, every point there is drawn, and one beyond each edge.
     const QRect plot = PlotArea();
     ASSERT_TRUE(view.ZoomTo(QRect(plot.center().x(), plot.top(), 3, plot.height())));

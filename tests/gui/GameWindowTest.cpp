@@ -7,7 +7,6 @@
 
 #include <QClipboard>
 #include <QLabel>
-#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -235,27 +234,6 @@ TEST_F(GameWindowTest, AnalysisWindowsOpenOnceAndCloseWithTheirGame) {
     other->ReloadLottery();
     EXPECT_TRUE(othersWindow.isNull());
     EXPECT_FALSE(other->Lottery()->WindowOpen[TLottery::Bayesian]);
-}
-
-TEST_F(GameWindowTest, ToolBarMovesToTheMainToolPanelWhileMaximised) {
-    TForm3* game = Open();
-    auto* frame = qobject_cast<QMdiSubWindow*>(game->parentWidget());
-    QToolBar* toolBar = game->ToolBar();
-    EXPECT_EQ(main.ToolPanel()->objectName(), "Panel3");
-    QApplication::setActiveWindow(&main);
-    main.MdiArea()->setActiveSubWindow(frame);
-    frame->showMaximized();
-    QApplication::processEvents();
-    EXPECT_EQ(toolBar->parentWidget(), main.ToolPanel());
-    frame->showNormal();
-    QApplication::processEvents();
-    EXPECT_EQ(toolBar->parentWidget(), game);
-    EXPECT_EQ(game->layout()->indexOf(toolBar), 0) << "back at the top of the window";
-    // Closing while maximised leaves no orphan tool bar in the panel.
-    frame->showMaximized();
-    QApplication::processEvents();
-    CloseFrame(game);
-    EXPECT_TRUE(main.ToolPanel()->findChildren<QToolBar*>().isEmpty());
 }
 
 } // namespace
