@@ -1,6 +1,5 @@
 // The game window inside the main window: a history in the grid, the figures
-// and the chart; copying; load failures; its commands and analysis windows;
-// the tool bar's place; closing.
+// and the chart; copying; load failures; its commands and analysis windows.
 #include "GuiTestSupport.h"
 #include "TChartView.h"
 #include "TDrawTableModel.h"
