@@ -236,3 +236,25 @@ TEST_F(GameWindowTest, AnalysisWindowsOpenOnceAndCloseWithTheirGame) {
 }
 
 } // namespace
+
+namespace {
+
+// The game window's tool bar stands in the main window's tool panel while the
+// window is maximised and back in the window otherwise; closing it leaves no
+// buttons behind in the panel.
+TEST_F(GameWindowTest, ToolBarMovesToThePanelWhileMaximised) {
+    TForm3* game = Open();
+    auto* toolBar = Find<QToolBar>(game, "ToolBar1");
+    ASSERT_NE(toolBar, nullptr);
+    QWidget* panel = main.ToolPanel();
+    game->parentWidget()->showMaximized();
+    WaitFor([&] { return toolBar->parentWidget() == panel; });
+    game->parentWidget()->showNormal();
+    WaitFor([&] { return toolBar->parentWidget() == game; });
+    game->parentWidget()->showMaximized();
+    WaitFor([&] { return toolBar->parentWidget() == panel; });
+    CloseFrame(game);
+    EXPECT_TRUE(panel->findChildren<QToolBar*>().isEmpty());
+}
+
+} // namespace
