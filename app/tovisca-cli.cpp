@@ -2,11 +2,13 @@
 // and the CSN converter. Each subcommand is one entry of the table below.
 #include "NumberText.h"
 #include "TCSN.h"
+#include "TCombinationSearch.h"
 #include "TDrawTable.h"
 #include "TGameFigures.h"
 #include "TLottery.h"
 #include "TResultsUpdate.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -212,6 +214,182 @@ int Update(Arguments args) {
     return 0;
 }
 
+// The combination searches of the recurrence and bayesian windows: what their
+// grids and memo show, as tab-separated lines.
+int Search(Arguments args) {
+    const std::string usage =
+        "uso: tovisca-cli search recurrence|best|consecutive|filter ARQUIVO [--sample S] [--reduced] [--seed "
+        "X] "
+        "[--without-last] [--double] [--threshold t] [--floor f] [--threads N] [--portable]";
+    if (args.size() < 2) return Fail(usage, UsageError);
+    TSearchOptions options;
+    const std::string& mode = args[0];
+    if (mode == "recurrence")
+        options.Mode = TSearchMode::Recurrence;
+    else if (mode == "best")
+        options.Mode = TSearchMode::Best;
+    else if (mode == "consecutive")
+        options.Mode = TSearchMode::Consecutive;
+    else if (mode == "filter")
+        options.Mode = TSearchMode::Filter;
+    else
+        return Fail("modo de busca desconhecido: " + mode + "\n" + usage, UsageError);
+    auto integer = [](const std::string& text, long long low, long long high, long long& value) {
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        return error == std::errc() && end == text.data() + text.size() && value >= low && value <= high;
+    };
+    for (size_t i = 2; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        const bool valued = option == "--sample" || option == "--seed" || option == "--threshold" ||
+                            option == "--floor" || option == "--threads";
+        if (valued) {
+            if (i + 1 >= args.size()) return Fail("falta o valor de " + option + "\n" + usage, UsageError);
+            const std::string& text = args[++i];
+            long long value = 0;
+            if (option == "--seed") {
+                uint64_t seed = 0;
+                const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+                if (error != std::errc() || end != text.data() + text.size())
+                    return Fail("valor inválido para --seed: " + text, UsageError);
+                options.Seed = seed;
+                continue;
+            }
+            const long long low = option == "--floor" ? 0 : option == "--threshold" ? 0 : 1;
+            const long long high = option == "--threads" ? 256 : 1'000'000'000;
+            if (!integer(text, low, high, value))
+                return Fail("valor inválido para " + option + ": " + text, UsageError);
+            if (option == "--sample")
+                options.SampleSize = static_cast<int32_t>(value);
+            else if (option == "--threshold")
+                options.Threshold = static_cast<int32_t>(value);
+            else if (option == "--floor")
+                options.Floor = static_cast<int32_t>(value);
+            else
+                options.Threads = static_cast<int32_t>(value);
+        } else if (option == "--reduced") {
+            options.ReducedUniverse = true;
+        } else if (option == "--without-last") {
+            options.WithoutLast = true;
+        } else if (option == "--double") {
+            options.DoubleCheck = true;
+        } else if (option == "--portable") {
+            options.Instructions = TInstructionSet::Portable;
+        } else {
+            return Fail("opção desconhecida: " + option + "\n" + usage, UsageError);
+        }
+    }
+    const bool best = options.Mode == TSearchMode::Best;
+    if (best && (options.ReducedUniverse || options.WithoutLast || options.DoubleCheck))
+        return Fail("best percorre todo o universo sobre os últimos concursos: sem --reduced, "
+                    "--without-last, --double",
+                    UsageError);
+    if (options.DoubleCheck && options.Mode != TSearchMode::Recurrence)
+        return Fail("--double só vale para recurrence", UsageError);
+    if ((options.Threshold >= 0 || options.Floor > 0) && options.Mode != TSearchMode::Filter)
+        return Fail("--threshold e --floor só valem para filter", UsageError);
+
+    std::string error;
+    const auto lottery = LoadGame(args[1], error);
+    if (!lottery) return Fail(error);
+    if (lottery->PerCombination() < 1 || lottery->DrawCount < 1)
+        return Fail("jogo sem concursos: " + args[1]);
+    const TCombinationSearch search(TCombinationSearch::GameOf(*lottery));
+    if (const std::string message = search.Check(options); !message.empty()) return Fail(message);
+    const TSearchResult result = search.Run(options);
+    const int32_t k = lottery->PerCombination();
+    std::string out;
+    auto line = [&out](const std::vector<std::string>& cells) {
+        for (size_t i = 0; i < cells.size(); ++i) {
+            if (i > 0) out += '\t';
+            out += cells[i];
+        }
+        out += '\n';
+    };
+    auto chance = [&](int32_t count) {
+        return NumberText::FormatFixed(static_cast<double>(count) / result.SampleSize * 100.0, 2) + "%";
+    };
+
+    if (best) {
+        line({"Posição (Vitórias):", "CSN"});
+        for (int32_t h = 0; h <= k; ++h)
+            if (result.Count1[static_cast<size_t>(h)] > 0)
+                line({std::to_string(h) + " (" + std::to_string(result.Count1[static_cast<size_t>(h)]) + "):",
+                      TCombinationSearch::CsnText(result.CSN1[static_cast<size_t>(h)])});
+    } else if (options.Mode == TSearchMode::Filter) {
+        const std::string t = std::to_string(result.Threshold);
+        out += "EXTREMIDADES DO FUNIL (<" + t + " acertos)\n";
+        out += "Maximo atraso: " + std::to_string(result.MaxDelay) + "\n";
+        if (result.Floor > 0) out += "Atrasos >= " + std::to_string(result.Floor) + "\n";
+        out += "Combinações: " + std::to_string(result.DelayList.size()) + "\n";
+        for (const TCsnValue c : result.DelayList) out += TCombinationSearch::CsnText(c) + "\n";
+        out += "-------------\n";
+        out += "EXTREMIDADES DO FUNIL (>=" + t + " acertos)\n";
+        out += "Maximo adiantamento: " + std::to_string(result.MaxAdvance) + "\n";
+        out += "Combinações: " + std::to_string(result.AdvanceList.size()) + "\n";
+        for (const TCsnValue c : result.AdvanceList) out += TCombinationSearch::CsnText(c) + "\n";
+        out += "\n";
+        line({"(-)Atrasos/Adiant.(+)", "Combinações"});
+        for (int32_t d = TCombinationSearch::FilterHistogramMax; d >= 0; --d)
+            if (const int32_t c = result.DelayHistogram[static_cast<size_t>(d)]; c != 0)
+                line({std::to_string(-d), std::to_string(c)});
+        for (int32_t a = 0; a <= TCombinationSearch::FilterHistogramMax; ++a)
+            if (const int32_t c = result.AdvanceHistogram[static_cast<size_t>(a)]; c != 0)
+                line({std::to_string(a), std::to_string(c)});
+    } else {
+        const bool wide = options.DoubleCheck || options.Mode == TSearchMode::Consecutive;
+        std::vector<std::string> header = {"Acertos", "Concursos",  "Chance",
+                                           "CSN",     "Combinação", "Últ.conc."};
+        if (wide) header.insert(header.end(), {"Concs:2", "Chance:2", "CSN:2", "Comb:2", "Últ:2"});
+        line(header);
+        for (int32_t h = 0; h <= k; ++h) {
+            const auto i = static_cast<size_t>(h);
+            std::vector<std::string> row(header.size());
+            row[0] = std::to_string(h);
+            if (result.Count1[i] >= 1) {
+                row[1] = std::to_string(result.Count1[i]);
+                row[2] = chance(result.Count1[i]);
+                row[3] = TCombinationSearch::CsnText(result.CSN1[i]);
+                row[4] = search.CombinationText(result.CSN1[i]);
+                row[5] = std::to_string(result.Last1[i]);
+                if (wide) {
+                    row[6] = std::to_string(result.Count2[i]);
+                    row[7] = chance(result.Count2[i]);
+                    row[8] = TCombinationSearch::CsnText(result.CSN2[i]);
+                    row[9] = result.CSN2[i] >= 1 ? search.CombinationText(result.CSN2[i]) : "";
+                    row[10] = std::to_string(result.Last2[i]);
+                }
+            }
+            line(row);
+        }
+        if (options.Mode == TSearchMode::Consecutive) {
+            // The streak table: rows hit counts, columns streak lengths, as
+            // far as the last non-empty row and column.
+            size_t rows = 1, columns = 1;
+            for (size_t h = 1; h < result.StreakTable.size(); ++h)
+                for (size_t j = 1; j < result.StreakTable[h].size(); ++j)
+                    if (result.StreakTable[h][j] > 0) {
+                        rows = std::max(rows, h + 1);
+                        columns = std::max(columns, j + 1);
+                    }
+            out += "\n";
+            std::vector<std::string> top = {"Acertos/Consecut."};
+            for (size_t j = 1; j < columns; ++j) top.push_back(std::to_string(j));
+            line(top);
+            for (size_t h = 1; h < rows; ++h) {
+                std::vector<std::string> row = {std::to_string(h)};
+                for (size_t j = 1; j < columns; ++j) {
+                    const int32_t c = result.StreakTable[h][j];
+                    row.push_back(c > 0 ? std::to_string(c) : "");
+                }
+                line(row);
+            }
+        }
+    }
+    out += result.Stopped ? "Parado.\n" : "Finalizado.\n";
+    Print(out);
+    return std::fflush(stdout) == 0 ? 0 : Failure;
+}
+
 struct Command {
     const char* name;
     const char* usage;
@@ -222,6 +400,9 @@ constexpr Command Commands[] = {
     {"info", "info ARQUIVO                    figuras do jogo", Info},
     {"draws", "draws ARQUIVO                   tabela dos concursos (TAB, CR LF)", Draws},
     {"csn", "csn N K --balls B1,...,BK | --csn X   conversão entre combinação e CSN", Csn},
+    {"search",
+     "search MODO ARQUIVO [opções]     buscas de combinações (recurrence, best, consecutive, filter)",
+     Search},
     {"update", "update ARQUIVO                  atualiza o jogo pela internet, sem perguntar", Update},
 };
 

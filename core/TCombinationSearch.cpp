@@ -1,0 +1,810 @@
+#include "TCombinationSearch.h"
+
+#include "TLottery.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+constexpr TCsnValue Saturated = ~TCsnValue(0);
+constexpr TCsnValue Exact53 = TCsnValue(1) << 53;
+constexpr TCsnValue Limit127 = TCsnValue(1) << 127;
+
+TCsnValue SaturatingAdd(TCsnValue a, TCsnValue b) {
+    return a > Saturated - b ? Saturated : a + b;
+}
+
+// Read-only data shared by the workers of one scan.
+struct TPrepared {
+    int32_t n = 0;
+    int32_t k = 0;
+    int32_t bits = 0;                // bits of a hit counter: bit_width(k)
+    int32_t S = 0;                   // sample draws (bit i = sample draw i, oldest first)
+    int32_t W = 0;                   // 64-bit words per sample bit set
+    int32_t Dp = 0;                  // considered draws
+    int32_t Wn = 0;                  // 64-bit words per ball bit set (bits 0..n)
+    std::vector<uint64_t> ballMasks; // [(n + 1) x W]: sample draws holding ball b
+    std::vector<uint64_t> drawBits;  // [Dp x Wn]: balls of each considered draw
+    const TCombinationSearch* search = nullptr;
+};
+
+// Which candidates one block covers: a CSN range of the full universe or a
+// slice of the reduced universe's list, plus its position in the sequence.
+struct TBlock {
+    TCsnValue first = 0; // full universe: CSNs first .. first + count - 1
+    uint64_t count = 0;
+    std::span<const TCsnValue> list; // reduced universe
+};
+
+struct TRecord {
+    int32_t count = 0;
+    int32_t recency = 0;
+    int32_t last = 0;
+    TCsnValue csn = 0;
+};
+
+// Everything one block finds; merged in block order.
+struct TBlockResult {
+    uint64_t examined = 0;
+    std::vector<TRecord> rec1, rec2; // per h
+    std::vector<std::vector<int32_t>> streaks;
+    std::vector<int32_t> delayHist, advanceHist;
+    int32_t maxDelay = 0, maxAdvance = 0;
+    std::vector<TCsnValue> delayList, advanceList, listing;
+};
+
+// What a worker does with its block, fixed for one phase.
+struct TTask {
+    TSearchMode mode = TSearchMode::Recurrence;
+    int32_t doubleH = -1;          // the double check of this hit count
+    std::vector<uint64_t> doubleA; // sample draws where CSN1[h] has h hits
+    int32_t doubleLastA = 0;
+    int32_t threshold = 0, floor = 0, listHits = 0, listStreak = 0;
+};
+
+// Bit-sliced counters of the balls of a prefix: per level, bits x W words.
+struct TPrefixState {
+    std::vector<uint64_t> levels;  // (k) x bits x W
+    std::vector<uint64_t> E;       // k x W: sample draws where the prefix has h hits
+    std::vector<int32_t> cntE;     // popcounts of E
+    std::vector<uint64_t> ballSet; // k x Wn: ball bit set of the prefix, per level
+    std::vector<int32_t> x;        // scratch: popcounts per (h, last ball)
+    std::vector<int32_t> cur;      // scratch
+};
+
+using std::popcount;
+
+template <int FixedW> [[gnu::always_inline]] inline int Words(const TPrepared& p) {
+    if constexpr (FixedW > 0)
+        return FixedW;
+    else
+        return p.W;
+}
+
+template <int FixedW>
+[[gnu::always_inline]] inline void BuildLevels(const TPrepared& p, TPrefixState& st,
+                                               std::span<const int32_t> prefix, int from) {
+    const int W = Words<FixedW>(p);
+    const int B = p.bits;
+    const size_t levelSize = static_cast<size_t>(B) * W;
+    const int k1 = p.k - 1;
+    for (int i = from; i < k1; ++i) {
+        // level i + 1 = level i + ball prefix[i]
+        const uint64_t* src = st.levels.data() + static_cast<size_t>(i) * levelSize;
+        uint64_t* dst = st.levels.data() + static_cast<size_t>(i + 1) * levelSize;
+        const uint64_t* m = p.ballMasks.data() + static_cast<size_t>(prefix[static_cast<size_t>(i)]) * W;
+        for (int w = 0; w < W; ++w) {
+            uint64_t carry = m[w];
+            for (int j = 0; j < B; ++j) {
+                const uint64_t s = src[j * W + w];
+                dst[j * W + w] = s ^ carry;
+                carry &= s;
+            }
+        }
+        const uint64_t* bs = st.ballSet.data() + static_cast<size_t>(i) * p.Wn;
+        uint64_t* bd = st.ballSet.data() + static_cast<size_t>(i + 1) * p.Wn;
+        for (int w = 0; w < p.Wn; ++w) bd[w] = bs[w];
+        const int32_t ball = prefix[static_cast<size_t>(i)];
+        bd[ball >> 6] |= uint64_t(1) << (ball & 63);
+    }
+    // Decode the counters of the whole prefix into one mask per hit count.
+    const uint64_t* top = st.levels.data() + static_cast<size_t>(k1) * levelSize;
+    for (int h = 0; h < p.k; ++h) {
+        int32_t c = 0;
+        for (int w = 0; w < W; ++w) {
+            uint64_t e = ~uint64_t(0);
+            for (int j = 0; j < B; ++j) e &= ((h >> j) & 1) ? top[j * W + w] : ~top[j * W + w];
+            const int valid = p.S - w * 64;
+            if (valid < 64) e &= (uint64_t(1) << valid) - 1;
+            st.E[static_cast<size_t>(h) * W + w] = e;
+            c += popcount(e);
+        }
+        st.cntE[static_cast<size_t>(h)] = c;
+    }
+}
+
+// Sample draws where the candidate prefix + last ball has h hits.
+template <int FixedW>
+[[gnu::always_inline]] inline uint64_t EqualWord(const TPrepared& p, const TPrefixState& st, int h,
+                                                 const uint64_t* m, int w) {
+    const int W = Words<FixedW>(p);
+    const uint64_t stay = h < p.k ? st.E[static_cast<size_t>(h) * W + w] & ~m[w] : 0;
+    const uint64_t rise = h > 0 ? st.E[static_cast<size_t>(h - 1) * W + w] & m[w] : 0;
+    return stay | rise;
+}
+
+template <int FixedW>
+int32_t RecencyOf(const TPrepared& p, const TPrefixState& st, int h, const uint64_t* m) {
+    int32_t sum = 0;
+    for (int w = 0; w < Words<FixedW>(p); ++w)
+        for (uint64_t e = EqualWord<FixedW>(p, st, h, m, w); e != 0; e &= e - 1)
+            sum += w * 64 + std::countr_zero(e);
+    return sum;
+}
+
+template <int FixedW> int32_t NewestHits(const TPrepared& p, const TPrefixState& st, const uint64_t* m) {
+    const int bit = p.S - 1;
+    for (int h = 0; h <= p.k; ++h)
+        if ((EqualWord<FixedW>(p, st, h, m, bit >> 6) >> (bit & 63)) & 1) return h;
+    return 0;
+}
+
+// Scores the candidates prefix + b for b = from..to (CSNs csn0, csn0 + 1, ...).
+template <int FixedW>
+[[gnu::always_inline]] inline void ScoreRun(const TPrepared& p, const TTask& task, TPrefixState& st, int from,
+                                            int to, TCsnValue csn0, TBlockResult& r) {
+    const int W = Words<FixedW>(p);
+    const int k = p.k;
+    constexpr int Batch = 64;
+    int32_t* x = st.x.data();
+    for (int b0 = from; b0 <= to; b0 += Batch) {
+        const int len = std::min(Batch, to - b0 + 1);
+        const uint64_t* masks = p.ballMasks.data() + static_cast<size_t>(b0) * W;
+        if (task.mode == TSearchMode::Recurrence && task.doubleH >= 0) {
+            const int h = task.doubleH;
+            for (int j = 0; j < len; ++j) {
+                int32_t c = 0;
+                for (int w = 0; w < W; ++w)
+                    c += popcount(task.doubleA[static_cast<size_t>(w)] |
+                                  EqualWord<FixedW>(p, st, h, masks + static_cast<size_t>(j) * W, w));
+                TRecord& rec = r.rec2[static_cast<size_t>(h)];
+                if (c > rec.count) {
+                    rec.count = c;
+                    rec.csn = csn0 + static_cast<TCsnValue>(b0 - from + j);
+                    rec.last = std::max(task.doubleLastA,
+                                        NewestHits<FixedW>(p, st, masks + static_cast<size_t>(j) * W));
+                }
+            }
+            continue;
+        }
+        // x[h][j] = hits-h draws of the prefix that also hold ball b0 + j:
+        // a plain loop over contiguous masks, vectorised where it can be.
+        for (int h = 0; h < k; ++h) {
+            const uint64_t* e = st.E.data() + static_cast<size_t>(h) * W;
+            int32_t* xh = x + h * Batch;
+            for (int j = 0; j < len; ++j) {
+                int32_t c = 0;
+                for (int w = 0; w < W; ++w) c += popcount(e[w] & masks[static_cast<size_t>(j) * W + w]);
+                xh[j] = c;
+            }
+        }
+        const bool recency = task.mode == TSearchMode::Recurrence;
+        for (int j = 0; j < len; ++j) {
+            bool any = false;
+            for (int h = 0; h <= k; ++h) {
+                const int32_t c = (h < k ? st.cntE[static_cast<size_t>(h)] - x[h * Batch + j] : 0) +
+                                  (h > 0 ? x[(h - 1) * Batch + j] : 0);
+                st.cur[static_cast<size_t>(h)] = c;
+                any |= c > 0 && c >= r.rec1[static_cast<size_t>(h)].count;
+            }
+            if (!any) continue;
+            const uint64_t* m = masks + static_cast<size_t>(j) * W;
+            const TCsnValue csn = csn0 + static_cast<TCsnValue>(b0 - from + j);
+            int32_t newest = -1;
+            for (int h = 0; h <= k; ++h) {
+                const int32_t c = st.cur[static_cast<size_t>(h)];
+                TRecord& rec = r.rec1[static_cast<size_t>(h)];
+                if (c == 0 || c < rec.count) continue;
+                int32_t rc = 0;
+                if (recency) {
+                    rc = RecencyOf<FixedW>(p, st, h, m);
+                    if (c == rec.count && rc <= rec.recency) continue;
+                } else if (c == rec.count) {
+                    continue;
+                }
+                if (newest < 0) newest = NewestHits<FixedW>(p, st, m);
+                rec = TRecord{c, rc, newest, csn};
+            }
+        }
+    }
+}
+
+// Hits of ball set `set` (with ball `b` added) in considered draw d.
+template <int FixedW>
+[[gnu::always_inline]] inline int32_t DrawHits(const TPrepared& p, const uint64_t* set, int32_t b,
+                                               int32_t d) {
+    const uint64_t* row = p.drawBits.data() + static_cast<size_t>(d) * p.Wn;
+    int32_t c = static_cast<int32_t>((row[b >> 6] >> (b & 63)) & 1);
+    if constexpr (FixedW == 1) {
+        c += popcount(row[0] & set[0]);
+    } else {
+        for (int w = 0; w < p.Wn; ++w) c += popcount(row[w] & set[w]);
+    }
+    return c;
+}
+
+void AddStreak(std::vector<std::vector<int32_t>>& table, int32_t h, int32_t j) {
+    auto& row = table[static_cast<size_t>(h)];
+    if (static_cast<size_t>(j) >= row.size()) row.resize(static_cast<size_t>(j) + 1, 0);
+    ++row[static_cast<size_t>(j)];
+}
+
+// The walks from the newest considered draw back to draw 1.
+template <int FixedW>
+[[gnu::always_inline]] inline void WalkRun(const TPrepared& p, const TTask& task, const uint64_t* set,
+                                           int from, int to, TCsnValue csn0, TBlockResult& r) {
+    const int32_t newestDraw = p.Dp - 1;
+    for (int b = from; b <= to; ++b) {
+        const TCsnValue csn = csn0 + static_cast<TCsnValue>(b - from);
+        const int32_t h0 = DrawHits<FixedW>(p, set, b, newestDraw);
+        if (task.mode == TSearchMode::Consecutive || task.mode == TSearchMode::Listing) {
+            int32_t j = 0;
+            for (int32_t d = newestDraw; d >= 1 && DrawHits<FixedW>(p, set, b, d) == h0; --d) ++j;
+            if (task.mode == TSearchMode::Listing) {
+                if (h0 == task.listHits && j == task.listStreak &&
+                    r.listing.size() < TCombinationSearch::ListingLimit)
+                    r.listing.push_back(csn);
+                continue;
+            }
+            TRecord& r1 = r.rec1[static_cast<size_t>(h0)];
+            if (j > r1.count) {
+                r.rec2[static_cast<size_t>(h0)] = TRecord{r1.count, 0, 0, r1.csn};
+                r1 = TRecord{j, 0, 0, csn};
+            }
+            if (h0 >= 1 && j >= 1) AddStreak(r.streaks, h0, j);
+            continue;
+        }
+        // Filter.
+        const int32_t t = task.threshold;
+        if (h0 < t) {
+            int32_t d = 0;
+            for (int32_t e = newestDraw; e >= 1 && DrawHits<FixedW>(p, set, b, e) < t; --e) ++d;
+            if (d <= TCombinationSearch::FilterHistogramMax) ++r.delayHist[static_cast<size_t>(d)];
+            if (task.floor == 0) {
+                if (d > r.maxDelay) {
+                    r.maxDelay = d;
+                    r.delayList.clear();
+                }
+                if (d == r.maxDelay && r.delayList.size() < TCombinationSearch::FilterListMax)
+                    r.delayList.push_back(csn);
+            } else {
+                r.maxDelay = std::max(r.maxDelay, d);
+                if (d >= task.floor && r.delayList.size() < TCombinationSearch::FilterListMax)
+                    r.delayList.push_back(csn);
+            }
+        } else {
+            int32_t a = 0;
+            for (int32_t e = newestDraw; e >= 1 && DrawHits<FixedW>(p, set, b, e) >= t; --e) ++a;
+            if (a <= TCombinationSearch::FilterHistogramMax) ++r.advanceHist[static_cast<size_t>(a)];
+            if (a > r.maxAdvance) {
+                r.maxAdvance = a;
+                r.advanceList.clear();
+            }
+            if (a == r.maxAdvance && r.advanceList.size() < TCombinationSearch::FilterListMax)
+                r.advanceList.push_back(csn);
+        }
+    }
+}
+
+// One run of candidates sharing their first K - 1 balls.
+template <int FixedW>
+[[gnu::always_inline]] inline void ScoreOrWalk(const TPrepared& p, const TTask& task, TPrefixState& st,
+                                               bool walks, int from, int to, TCsnValue csn0,
+                                               TBlockResult& r) {
+    if (walks)
+        WalkRun<FixedW>(p, task, st.ballSet.data() + static_cast<size_t>(p.k - 1) * p.Wn, from, to, csn0, r);
+    else
+        ScoreRun<FixedW>(p, task, st, from, to, csn0, r);
+    r.examined += static_cast<uint64_t>(to - from + 1);
+}
+
+template <int FixedW>
+[[gnu::always_inline]] inline void ScanBlockBody(const TPrepared& p, const TTask& task, const TBlock& block,
+                                                 const std::atomic<bool>& stop, TBlockResult& r) {
+    const int k = p.k;
+    const int W = Words<FixedW>(p);
+    TPrefixState st;
+    st.levels.assign(static_cast<size_t>(k) * p.bits * W, 0);
+    st.E.assign(static_cast<size_t>(k) * W, 0);
+    st.cntE.assign(static_cast<size_t>(k), 0);
+    st.ballSet.assign(static_cast<size_t>(k) * p.Wn, 0);
+    st.x.assign(static_cast<size_t>(k) * 64, 0);
+    st.cur.assign(static_cast<size_t>(k) + 1, 0);
+    std::vector<int32_t> balls(static_cast<size_t>(k), 0);
+    const bool walks = task.mode == TSearchMode::Consecutive || task.mode == TSearchMode::Filter ||
+                       task.mode == TSearchMode::Listing;
+    const std::span<const int32_t> prefix(balls.data(), static_cast<size_t>(k - 1));
+
+    if (!block.list.empty()) {
+        for (const TCsnValue csn : block.list) {
+            if (stop.load(std::memory_order_relaxed)) return;
+            p.search->Unrank(csn, balls);
+            BuildLevels<FixedW>(p, st, prefix, 0);
+            ScoreOrWalk<FixedW>(p, task, st, walks, balls[static_cast<size_t>(k - 1)],
+                                balls[static_cast<size_t>(k - 1)], csn, r);
+        }
+        return;
+    }
+    if (block.count == 0) return;
+    p.search->Unrank(block.first, balls);
+    BuildLevels<FixedW>(p, st, prefix, 0);
+    TCsnValue csn = block.first;
+    const TCsnValue end = block.first + block.count;
+    int first = balls[static_cast<size_t>(k - 1)];
+    for (;;) {
+        if (stop.load(std::memory_order_relaxed)) return;
+        const TCsnValue left = end - csn;
+        const int last =
+            left < static_cast<TCsnValue>(p.n - first + 1) ? first + static_cast<int>(left) - 1 : p.n;
+        ScoreOrWalk<FixedW>(p, task, st, walks, first, last, csn, r);
+        csn += static_cast<TCsnValue>(last - first + 1);
+        if (csn >= end) return;
+        // Next prefix in lexicographic order; position i may hold at most
+        // n - k + 1 + i.
+        int i = k - 2;
+        while (i >= 0 && balls[static_cast<size_t>(i)] == p.n - k + 1 + i) --i;
+        if (i < 0) return;
+        ++balls[static_cast<size_t>(i)];
+        for (int j = i + 1; j < k - 1; ++j)
+            balls[static_cast<size_t>(j)] = balls[static_cast<size_t>(j - 1)] + 1;
+        BuildLevels<FixedW>(p, st, prefix, i);
+        first = k >= 2 ? balls[static_cast<size_t>(k - 2)] + 1 : 1;
+    }
+}
+
+template <int FixedW>
+[[gnu::always_inline]] inline void ScanBlockAny(const TPrepared& p, const TTask& task, const TBlock& block,
+                                                const std::atomic<bool>& stop, TBlockResult& r) {
+    ScanBlockBody<FixedW>(p, task, block, stop, r);
+}
+
+// The same kernel for three instruction sets. One-word sets (S <= 64 or
+// n <= 63) get their own instance.
+[[gnu::target("avx512f,avx512bw,avx512vl,avx512vpopcntdq,popcnt")]] void
+ScanAvx512(const TPrepared& p, const TTask& task, const TBlock& block, const std::atomic<bool>& stop,
+           TBlockResult& r) {
+    if (p.W == 1 && p.Wn == 1)
+        ScanBlockAny<1>(p, task, block, stop, r);
+    else
+        ScanBlockAny<0>(p, task, block, stop, r);
+}
+
+[[gnu::target("popcnt")]] void ScanPopcnt(const TPrepared& p, const TTask& task, const TBlock& block,
+                                          const std::atomic<bool>& stop, TBlockResult& r) {
+    if (p.W == 1 && p.Wn == 1)
+        ScanBlockAny<1>(p, task, block, stop, r);
+    else
+        ScanBlockAny<0>(p, task, block, stop, r);
+}
+
+void ScanBaseline(const TPrepared& p, const TTask& task, const TBlock& block, const std::atomic<bool>& stop,
+                  TBlockResult& r) {
+    if (p.W == 1 && p.Wn == 1)
+        ScanBlockAny<1>(p, task, block, stop, r);
+    else
+        ScanBlockAny<0>(p, task, block, stop, r);
+}
+
+using ScanFunction = void (*)(const TPrepared&, const TTask&, const TBlock&, const std::atomic<bool>&,
+                              TBlockResult&);
+
+ScanFunction PickScan(TInstructionSet set) {
+    __builtin_cpu_init();
+    if (set != TInstructionSet::Portable && TCombinationSearch::Avx512Available()) return ScanAvx512;
+    if (__builtin_cpu_supports("popcnt")) return ScanPopcnt;
+    return ScanBaseline;
+}
+
+TBlockResult EmptyResult(int32_t k) {
+    TBlockResult r;
+    r.rec1.assign(static_cast<size_t>(k) + 1, TRecord{});
+    r.rec2.assign(static_cast<size_t>(k) + 1, TRecord{});
+    r.streaks.assign(static_cast<size_t>(k) + 1, {});
+    r.delayHist.assign(TCombinationSearch::FilterHistogramMax + 1, 0);
+    r.advanceHist.assign(TCombinationSearch::FilterHistogramMax + 1, 0);
+    return r;
+}
+
+// Runs one phase over its blocks on the workers and merges the block results
+// in sequence order. `stop` is set by the callback or found set already.
+TBlockResult RunPhase(const TPrepared& p, const TTask& task, const std::vector<TBlock>& blocks,
+                      int32_t threads, ScanFunction scan, const TSearchCallback& progress, int32_t phase,
+                      double candidates, std::atomic<bool>& stop) {
+    std::vector<TBlockResult> results(blocks.size());
+    for (TBlockResult& r : results) r = EmptyResult(p.k);
+    std::atomic<size_t> nextBlock{0};
+    std::atomic<uint64_t> examined{0};
+    std::mutex mutex;
+    std::condition_variable done;
+    int32_t running = threads;
+    auto worker = [&] {
+        for (size_t b; (b = nextBlock.fetch_add(1)) < blocks.size();) {
+            if (stop.load(std::memory_order_relaxed)) break;
+            scan(p, task, blocks[b], stop, results[b]);
+            examined.fetch_add(results[b].examined, std::memory_order_relaxed);
+        }
+        const std::lock_guard lock(mutex);
+        if (--running == 0) done.notify_all();
+    };
+    std::vector<std::thread> pool;
+    for (int32_t t = 0; t < threads; ++t) pool.emplace_back(worker);
+    {
+        std::unique_lock lock(mutex);
+        while (!done.wait_for(lock, std::chrono::milliseconds(20), [&] { return running == 0; })) {
+            if (!progress) continue;
+            lock.unlock();
+            const TSearchProgress report{phase, static_cast<double>(examined.load()), candidates};
+            if (!progress(report)) stop.store(true);
+            lock.lock();
+        }
+    }
+    for (std::thread& t : pool) t.join();
+
+    // Merge in block order: a later block only replaces a record it beats.
+    TBlockResult merged = EmptyResult(p.k);
+    for (TBlockResult& r : results) {
+        merged.examined += r.examined;
+        for (size_t h = 0; h < merged.rec1.size(); ++h) {
+            TRecord& m1 = merged.rec1[h];
+            const TRecord& b1 = r.rec1[h];
+            if (task.mode == TSearchMode::Consecutive) {
+                // The record before the final one: the best of everything up
+                // to the block holding the final record, or that block's own
+                // previous record.
+                if (b1.count > m1.count) {
+                    const TRecord& b2 = r.rec2[h];
+                    merged.rec2[h] = b2.count > m1.count ? b2 : m1;
+                    m1 = b1;
+                }
+                continue;
+            }
+            if (b1.count > m1.count || (b1.count == m1.count && b1.count > 0 && b1.recency > m1.recency))
+                m1 = b1;
+            if (r.rec2[h].count > merged.rec2[h].count) merged.rec2[h] = r.rec2[h];
+        }
+        for (size_t h = 0; h < r.streaks.size(); ++h) {
+            auto& row = merged.streaks[h];
+            if (r.streaks[h].size() > row.size()) row.resize(r.streaks[h].size(), 0);
+            for (size_t j = 0; j < r.streaks[h].size(); ++j) row[j] += r.streaks[h][j];
+        }
+        for (size_t i = 0; i < merged.delayHist.size(); ++i) {
+            merged.delayHist[i] += r.delayHist[i];
+            merged.advanceHist[i] += r.advanceHist[i];
+        }
+        auto append = [](std::vector<TCsnValue>& to, const std::vector<TCsnValue>& from, size_t limit) {
+            for (size_t i = 0; i < from.size() && to.size() < limit; ++i) to.push_back(from[i]);
+        };
+        if (r.examined > 0 && r.maxDelay >= merged.maxDelay && !r.delayList.empty() && task.floor == 0) {
+            if (r.maxDelay > merged.maxDelay) merged.delayList.clear();
+            append(merged.delayList, r.delayList, TCombinationSearch::FilterListMax);
+        }
+        if (task.floor > 0) append(merged.delayList, r.delayList, TCombinationSearch::FilterListMax);
+        merged.maxDelay = std::max(merged.maxDelay, r.maxDelay);
+        if (r.examined > 0 && r.maxAdvance >= merged.maxAdvance && !r.advanceList.empty()) {
+            if (r.maxAdvance > merged.maxAdvance) merged.advanceList.clear();
+            append(merged.advanceList, r.advanceList, TCombinationSearch::FilterListMax);
+        }
+        merged.maxAdvance = std::max(merged.maxAdvance, r.maxAdvance);
+        append(merged.listing, r.listing, TCombinationSearch::ListingLimit);
+    }
+    return merged;
+}
+
+// Blocks of the full universe (CSN ranges) or of a candidate list.
+std::vector<TBlock> FullBlocks(TCsnValue total, uint64_t limit, int32_t threads) {
+    const TCsnValue count = std::min<TCsnValue>(total, limit);
+    std::vector<TBlock> blocks;
+    if (count == 0) return blocks;
+    const TCsnValue wanted = static_cast<TCsnValue>(threads) * 256;
+    TCsnValue size = std::max<TCsnValue>(count / wanted, 4096);
+    for (TCsnValue first = 1; first <= count; first += size)
+        blocks.push_back(TBlock{first, static_cast<uint64_t>(std::min(size, count - first + 1)), {}});
+    return blocks;
+}
+
+std::vector<TBlock> ListBlocks(std::span<const TCsnValue> list) {
+    std::vector<TBlock> blocks;
+    constexpr size_t Size = 4096;
+    for (size_t i = 0; i < list.size(); i += Size)
+        blocks.push_back(TBlock{0, 0, list.subspan(i, std::min(Size, list.size() - i))});
+    return blocks;
+}
+
+uint64_t SplitMix(uint64_t& state) {
+    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+} // namespace
+
+TSearchGame TCombinationSearch::GameOf(const TLottery& lottery) {
+    TSearchGame game;
+    game.Elements = lottery.Elements();
+    game.PerCombination = lottery.PerCombination();
+    game.Birthday = lottery.Birthday;
+    const int32_t shift = lottery.ZeroBased ? 1 : 0;
+    game.Draws.resize(static_cast<size_t>(lottery.DrawCount));
+    for (int32_t d = 0; d < lottery.DrawCount; ++d)
+        for (int32_t j = 1; j <= game.PerCombination; ++j)
+            game.Draws[static_cast<size_t>(d)].push_back(
+                lottery.Draws[static_cast<size_t>(j)][static_cast<size_t>(d)] + shift);
+    return game;
+}
+
+uint32_t TCombinationSearch::TGenerator::Next1000() {
+    // Multiply-shift: the top bits of a 64 x 1000 product, uniform enough
+    // for a 1,000-value draw and identical on every platform.
+    return static_cast<uint32_t>((static_cast<TCsnValue>(SplitMix(State)) * 1000) >> 64);
+}
+
+TCombinationSearch::TCombinationSearch(TSearchGame game) : game_(std::move(game)) {
+    const int32_t n = game_.Elements, k = game_.PerCombination;
+    if (k < 1 || n < k || n > 1000) throw std::invalid_argument("jogo inválido para a busca de combinações");
+    binomials_.assign(static_cast<size_t>(n + 1) * (k + 1), 0);
+    for (int32_t i = 0; i <= n; ++i)
+        for (int32_t j = 0; j <= k; ++j) {
+            TCsnValue v = 0;
+            if (j == 0)
+                v = 1;
+            else if (i > 0)
+                v = SaturatingAdd(binomials_[static_cast<size_t>(i - 1) * (k + 1) + j - 1],
+                                  binomials_[static_cast<size_t>(i - 1) * (k + 1) + j]);
+            binomials_[static_cast<size_t>(i) * (k + 1) + j] = v;
+        }
+    total_ = Binomial(n, k);
+    if (total_ >= Limit127) throw std::invalid_argument("jogo grande demais para a busca de combinações");
+}
+
+TCsnValue TCombinationSearch::Binomial(int32_t n, int32_t k) const {
+    if (k < 0 || n < 0 || k > n) return 0;
+    return binomials_[static_cast<size_t>(n) * (game_.PerCombination + 1) + k];
+}
+
+void TCombinationSearch::Unrank(TCsnValue csn, std::span<int32_t> balls) const {
+    const int32_t n = game_.Elements, k = game_.PerCombination;
+    TCsnValue rest = csn - 1;
+    int32_t x = 1;
+    for (int32_t i = 0; i < k; ++i) {
+        // Combinations whose ball i is x number C(n - x, k - i - 1).
+        while (x < n - (k - i - 1) && Binomial(n - x, k - i - 1) <= rest) {
+            rest -= Binomial(n - x, k - i - 1);
+            ++x;
+        }
+        balls[static_cast<size_t>(i)] = x++;
+    }
+}
+
+TCsnValue TCombinationSearch::Rank(std::span<const int32_t> balls) const {
+    const int32_t n = game_.Elements, k = game_.PerCombination;
+    TCsnValue rank = 1;
+    int32_t x = 1;
+    for (int32_t i = 0; i < k; ++i) {
+        for (; x < balls[static_cast<size_t>(i)]; ++x) rank += Binomial(n - x, k - i - 1);
+        ++x;
+    }
+    return rank;
+}
+
+std::string TCombinationSearch::CombinationText(TCsnValue csn) const {
+    std::vector<int32_t> balls(static_cast<size_t>(game_.PerCombination));
+    Unrank(csn, balls);
+    std::string text;
+    for (size_t i = 0; i < balls.size(); ++i) {
+        if (i > 0) text += ", ";
+        text += std::to_string(balls[i]);
+    }
+    return text;
+}
+
+std::string TCombinationSearch::CsnText(TCsnValue value) {
+    char digits[40];
+    char* end = digits + sizeof digits;
+    char* at = end;
+    do {
+        *--at = static_cast<char>('0' + static_cast<int>(value % 10));
+        value /= 10;
+    } while (value != 0);
+    return std::string(at, end);
+}
+
+bool TCombinationSearch::Avx512Available() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+           __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vpopcntdq");
+}
+
+double TCombinationSearch::ReducedLength(int32_t m) const {
+    double length = static_cast<double>(m) * game_.Birthday;
+    while (length > 1'000'000.0) length = std::trunc(length / 10.0);
+    return length;
+}
+
+std::vector<TCsnValue> TCombinationSearch::ReducedCandidates(TGenerator& generator, double length) const {
+    const auto birthday = static_cast<TCsnValue>(std::max(0.0, std::trunc(game_.Birthday)));
+    std::vector<TCsnValue> list;
+    list.reserve(static_cast<size_t>(std::max(0.0, length)));
+    for (double i = 1; i <= length; i += 1) {
+        generator.C += static_cast<TCsnValue>(generator.Next1000()) * birthday + 1;
+        if (generator.C > total_) generator.C -= total_;
+        // A wrap that still lands above the total (B x 1000 > T) keeps the
+        // CSN inside the universe.
+        if (generator.C > total_) generator.C = (generator.C - 1) % total_ + 1;
+        list.push_back(generator.C);
+    }
+    return list;
+}
+
+std::string TCombinationSearch::Check(const TSearchOptions& options) const {
+    const int32_t draws = static_cast<int32_t>(game_.Draws.size());
+    const int32_t considered = options.Mode == TSearchMode::Best || !options.WithoutLast ? draws : draws - 1;
+    if (considered < 1) return "não há concursos a analisar";
+    if (options.SampleSize < 1) return "o tamanho da amostra deve ser ao menos 1";
+    const bool reduced = options.ReducedUniverse && options.Mode != TSearchMode::Best;
+    if (!reduced && total_ > Exact53)
+        return "o universo completo tem " + CsnText(total_) +
+               " combinações, além do que a busca percorre; use \"Universo reduzido\"";
+    return {};
+}
+
+TSearchResult TCombinationSearch::Run(const TSearchOptions& options, const TSearchCallback& progress) const {
+    if (const std::string message = Check(options); !message.empty()) throw std::invalid_argument(message);
+    const int32_t n = game_.Elements, k = game_.PerCombination;
+    const bool best = options.Mode == TSearchMode::Best;
+    const bool reduced = options.ReducedUniverse && !best;
+    const auto draws = static_cast<int32_t>(game_.Draws.size());
+
+    TPrepared p;
+    p.n = n;
+    p.k = k;
+    p.bits = std::bit_width(static_cast<uint32_t>(k));
+    p.Dp = best || !options.WithoutLast ? draws : draws - 1;
+    // The sample never reaches before draw 0 of the considered history.
+    p.S = std::min(options.SampleSize, p.Dp);
+    p.W = (p.S + 63) / 64;
+    p.Wn = (n + 64) / 64;
+    p.search = this;
+    p.ballMasks.assign(static_cast<size_t>(n + 1) * p.W, 0);
+    for (int32_t i = 0; i < p.S; ++i)
+        for (const int32_t ball : game_.Draws[static_cast<size_t>(p.Dp - p.S + i)])
+            if (ball >= 1 && ball <= n)
+                p.ballMasks[static_cast<size_t>(ball) * p.W + i / 64] |= uint64_t(1) << (i % 64);
+    const bool walks = !best && options.Mode != TSearchMode::Recurrence;
+    if (walks) {
+        p.drawBits.assign(static_cast<size_t>(p.Dp) * p.Wn, 0);
+        for (int32_t d = 0; d < p.Dp; ++d)
+            for (const int32_t ball : game_.Draws[static_cast<size_t>(d)])
+                if (ball >= 1 && ball <= n)
+                    p.drawBits[static_cast<size_t>(d) * p.Wn + ball / 64] |= uint64_t(1) << (ball % 64);
+    }
+
+    const int32_t threads = options.Threads > 0
+                                ? options.Threads
+                                : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+    const ScanFunction scan = PickScan(options.Instructions);
+    std::atomic<bool> stop{false};
+
+    TTask task;
+    task.mode = options.Mode;
+    task.threshold = options.Threshold >= 0 ? options.Threshold : n == 25 ? 11 : n == 60 ? 4 : k;
+    task.floor = options.Floor;
+    task.listHits = options.ListHits;
+    task.listStreak = options.ListStreak;
+
+    TSearchResult result;
+    result.SampleSize = p.S;
+    result.ConsideredDraws = p.Dp;
+    result.Threshold = task.threshold;
+    result.Floor = task.floor;
+    const size_t hs = static_cast<size_t>(k) + 1;
+    result.Count1.assign(hs, 0);
+    result.Last1.assign(hs, 0);
+    result.Recency1.assign(hs, 0);
+    result.Count2.assign(hs, 0);
+    result.Last2.assign(hs, 0);
+    result.CSN1.assign(hs, 0);
+    result.CSN2.assign(hs, 0);
+    result.StreakTable.assign(hs, std::vector<int32_t>(StreakColumns, 0));
+    result.DelayHistogram.assign(FilterHistogramMax + 1, 0);
+    result.AdvanceHistogram.assign(FilterHistogramMax + 1, 0);
+    if (options.Mode == TSearchMode::Listing &&
+        (options.ListHits < 1 || options.ListHits > k || options.ListStreak < 1))
+        return result;
+
+    TGenerator generator{options.Seed, 0};
+    const int32_t m = options.Mode == TSearchMode::Recurrence ? 2 : 10;
+    // One phase's candidates: the whole universe, or the next L of the
+    // reduced sequence; `limit` cuts a phase run after a stop to one
+    // candidate, as the stop flag is tested after each candidate.
+    std::vector<TCsnValue> list;
+    auto phaseBlocks = [&](uint64_t limit, double& candidates) {
+        if (!reduced) {
+            candidates = static_cast<double>(total_);
+            return FullBlocks(total_, limit, threads);
+        }
+        candidates = ReducedLength(m);
+        list = ReducedCandidates(generator, std::min(candidates, static_cast<double>(limit)));
+        return ListBlocks(list);
+    };
+
+    double candidates = 0;
+    const std::vector<TBlock> blocks = phaseBlocks(UINT64_MAX, candidates);
+    TBlockResult main = RunPhase(p, task, blocks, threads, scan, progress, 0, candidates, stop);
+    result.Candidates = candidates;
+    result.Examined = static_cast<double>(main.examined);
+    for (size_t h = 0; h < hs; ++h) {
+        result.Count1[h] = main.rec1[h].count;
+        result.CSN1[h] = main.rec1[h].csn;
+        if (options.Mode == TSearchMode::Consecutive) {
+            result.Count2[h] = main.rec2[h].count;
+            result.CSN2[h] = main.rec2[h].csn;
+            const auto& row = main.streaks[h];
+            if (row.size() > result.StreakTable[h].size()) result.StreakTable[h].resize(row.size(), 0);
+            if (h >= 1)
+                for (size_t j = 0; j < row.size(); ++j) result.StreakTable[h][j] = row[j];
+        } else {
+            result.Last1[h] = main.rec1[h].last;
+            result.Recency1[h] = main.rec1[h].recency;
+        }
+    }
+    // Every row of the streak table has the width of the longest streak.
+    size_t width = StreakColumns;
+    for (const auto& row : result.StreakTable) width = std::max(width, row.size());
+    for (auto& row : result.StreakTable) row.resize(width, 0);
+    result.MaxDelay = main.maxDelay;
+    result.MaxAdvance = main.maxAdvance;
+    result.DelayHistogram = main.delayHist;
+    result.AdvanceHistogram = main.advanceHist;
+    result.DelayList = std::move(main.delayList);
+    result.AdvanceList = std::move(main.advanceList);
+    result.Listing = std::move(main.listing);
+
+    if (options.Mode == TSearchMode::Recurrence && options.DoubleCheck) {
+        std::vector<int32_t> first(static_cast<size_t>(k));
+        for (int32_t h = 0; h <= k; ++h) {
+            if (result.Count1[static_cast<size_t>(h)] <= 0) continue;
+            // Sample draws in which the first combination has h hits.
+            TTask pass = task;
+            pass.doubleH = h;
+            pass.doubleA.assign(static_cast<size_t>(p.W), 0);
+            Unrank(result.CSN1[static_cast<size_t>(h)], first);
+            for (int32_t i = 0; i < p.S; ++i) {
+                int32_t hits = 0;
+                for (const int32_t ball : first)
+                    hits += (p.ballMasks[static_cast<size_t>(ball) * p.W + i / 64] >> (i % 64)) & 1;
+                if (hits == h) pass.doubleA[static_cast<size_t>(i / 64)] |= uint64_t(1) << (i % 64);
+                if (i == p.S - 1) pass.doubleLastA = hits;
+            }
+            const bool stopped = stop.load();
+            double passCandidates = 0;
+            const std::vector<TBlock> passBlocks = phaseBlocks(stopped ? 1 : UINT64_MAX, passCandidates);
+            std::atomic<bool> passStop{false};
+            TBlockResult r = RunPhase(p, pass, passBlocks, threads, scan, progress, 1 + h, passCandidates,
+                                      stopped ? passStop : stop);
+            result.Count2[static_cast<size_t>(h)] = r.rec2[static_cast<size_t>(h)].count;
+            result.CSN2[static_cast<size_t>(h)] = r.rec2[static_cast<size_t>(h)].csn;
+            result.Last2[static_cast<size_t>(h)] = r.rec2[static_cast<size_t>(h)].last;
+        }
+    }
+    result.Stopped = stop.load();
+    return result;
+}
