@@ -110,3 +110,35 @@ TEST_F(CommandLineTest, UpdateRunsWithoutAskingAndFailuresKeepTheFile) {
     EXPECT_EQ(result.err, "tovisca-cli: Não existe atualização para esse jogo.\n");
     EXPECT_EQ(result.out, "");
 }
+
+TEST_F(CommandLineTest, SearchPrintsTheGridAndRefusesBadArguments) {
+    const std::string mega = DataDir + "/megasena.csv";
+    const CliResult best = Run({"search", "best", DataDir + "/lotofacil.csv", "--sample", "20"});
+    EXPECT_EQ(best.status, 0);
+    EXPECT_EQ(best.out.rfind("Posição (Vitórias):\tCSN\n", 0), 0u);
+    EXPECT_NE(best.out.find("Finalizado.\n"), std::string::npos);
+    const CliResult filter = Run({"search", "filter", mega, "--reduced", "--seed", "5", "--threshold", "2"});
+    EXPECT_EQ(filter.status, 0);
+    EXPECT_EQ(filter.out.rfind("EXTREMIDADES DO FUNIL (<2 acertos)\n", 0), 0u);
+    EXPECT_EQ(filter.out,
+              Run({"search", "filter", mega, "--reduced", "--seed", "5", "--threshold", "2"}).out);
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"search"},
+                                               {"search", "nothing", mega},
+                                               {"search", "recurrence", mega, "--sample"},
+                                               {"search", "recurrence", mega, "--sample", "0"},
+                                               {"search", "recurrence", mega, "--sample", "x"},
+                                               {"search", "recurrence", mega, "--seed", "-1"},
+                                               {"search", "recurrence", mega, "--bogus"},
+                                               {"search", "best", mega, "--reduced"},
+                                               {"search", "consecutive", mega, "--double"},
+                                               {"search", "recurrence", mega, "--threshold", "3"}}) {
+        const CliResult result = Run(args);
+        EXPECT_EQ(result.status, 2) << args.back();
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err, "") << args.back();
+    }
+    const CliResult missing = Run({"search", "recurrence", (folder_.Path() / "none.csv").string()});
+    EXPECT_NE(missing.status, 0);
+    EXPECT_NE(missing.err.find("arquivo não encontrado"), std::string::npos);
+}
