@@ -78,6 +78,7 @@ struct TPrefixState {
     std::vector<uint64_t> ballSet; // k x Wn: ball bit set of the prefix, per level
     std::vector<int32_t> x;        // scratch: popcounts per (h, last ball)
     std::vector<int32_t> cur;      // scratch
+    std::vector<int32_t> need;     // scratch
 };
 
 using std::popcount;
@@ -197,15 +198,24 @@ template <int FixedW>
             }
         }
         const bool recency = task.mode == TSearchMode::Recurrence;
+        // need[h]: the smallest count that could still take the record of h
+        // (a count of 0 never does).
+        int32_t* need = st.need.data();
+        const int32_t* cntE = st.cntE.data();
+        for (int h = 0; h <= k; ++h) need[h] = std::max(1, r.rec1[static_cast<size_t>(h)].count);
         for (int j = 0; j < len; ++j) {
             bool any = false;
-            for (int h = 0; h <= k; ++h) {
-                const int32_t c = (h < k ? st.cntE[static_cast<size_t>(h)] - x[h * Batch + j] : 0) +
-                                  (h > 0 ? x[(h - 1) * Batch + j] : 0);
-                st.cur[static_cast<size_t>(h)] = c;
-                any |= c > 0 && c >= r.rec1[static_cast<size_t>(h)].count;
+            int32_t below = 0; // x[h - 1]
+            for (int h = 0; h < k; ++h) {
+                const int32_t xh = x[h * Batch + j];
+                any |= cntE[h] - xh + below >= need[h];
+                below = xh;
             }
+            any |= below >= need[k];
             if (!any) continue;
+            for (int h = 0; h <= k; ++h)
+                st.cur[static_cast<size_t>(h)] =
+                    (h < k ? cntE[h] - x[h * Batch + j] : 0) + (h > 0 ? x[(h - 1) * Batch + j] : 0);
             const uint64_t* m = masks + static_cast<size_t>(j) * W;
             const TCsnValue csn = csn0 + static_cast<TCsnValue>(b0 - from + j);
             int32_t newest = -1;
@@ -222,6 +232,7 @@ template <int FixedW>
                 }
                 if (newest < 0) newest = NewestHits<FixedW>(p, st, m);
                 rec = TRecord{c, rc, newest, csn};
+                need[h] = c;
             }
         }
     }
@@ -328,6 +339,7 @@ template <int FixedW>
     st.ballSet.assign(static_cast<size_t>(k) * p.Wn, 0);
     st.x.assign(static_cast<size_t>(k) * 64, 0);
     st.cur.assign(static_cast<size_t>(k) + 1, 0);
+    st.need.assign(static_cast<size_t>(k) + 1, 0);
     std::vector<int32_t> balls(static_cast<size_t>(k), 0);
     const bool walks = task.mode == TSearchMode::Consecutive || task.mode == TSearchMode::Filter ||
                        task.mode == TSearchMode::Listing;
