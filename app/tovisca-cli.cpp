@@ -90,6 +90,7 @@ int Csn(Arguments args) {
     if (n < 1 || n > TLottery::MaxBallValue)
         return Fail("N deve estar entre 1 e " + std::to_string(TLottery::MaxBallValue) + ".", UsageError);
     if (k < 1 || k > n) return Fail("K deve estar entre 1 e N.", UsageError);
+    if (!TCSN::InExactRange(n, k)) return Fail(TCSN::RangeMessage(n, k), UsageError);
     TCSN converter(n, k);
 
     if (args[2] == "--balls") {
@@ -121,14 +122,15 @@ int Csn(Arguments args) {
         return 0;
     }
     if (args[2] == "--csn") {
-        double csn = 0;
-        if (!NumberText::TryParseFloat(args[3], csn) || !std::isfinite(csn))
+        // An exact rank, or a rank as the program shows it; outside 1..Total
+        // (by more than the shown digits can hide) it denotes no combination.
+        const TCSN::CSNInput input = converter.ReadCSN(args[3]);
+        if (input.Result == TCSN::CSNInput::Invalid)
             return Fail(NumberText::InvalidFloatMessage(args[3]), UsageError);
-        // Outside 1..Total a CSN denotes no combination.
-        if (csn < 1 || csn > converter.Total)
+        if (input.Result == TCSN::CSNInput::OutOfRange)
             return Fail("o CSN deve estar entre 1 e " + NumberText::FormatGeneral(converter.Total) + ".",
                         UsageError);
-        converter.CSNToCombination(csn);
+        converter.RankToCombination(input.Value);
         Print(converter.CombinationToText() + "\n");
         return 0;
     }

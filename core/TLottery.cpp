@@ -360,6 +360,8 @@ void TLottery::Load() {
                               slots * sizeof(double) + (static_cast<uint64_t>(n) + 1) * slots +
                               theoryCells * ((MaxRun + 1) * 24 + 64));
 
+    // Every CSN shown must be the exact rank of its draw, rounded once.
+    if (!TCSN::InExactRange(n, k)) throw TLoadError(TCSN::RangeMessage(n, k));
     Converter = std::make_unique<TCSN>(n, k);
     for (int32_t d = 0; d < DrawCount; ++d) CSNs[static_cast<size_t>(d)] = DrawCSN(d);
 

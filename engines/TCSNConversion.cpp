@@ -6,7 +6,7 @@
 
 bool TCSNConversion::Acceptable(int32_t n, int32_t k) {
     if (k < 0 || n < k || n > MaxElements) return false;
-    return std::isfinite(TCSN::Binomial(n, k));
+    return TCSN::InExactRange(n, k);
 }
 
 bool TCSNConversion::Build(std::string& nText, std::string& kText) {
@@ -25,12 +25,18 @@ bool TCSNConversion::Build(std::string& nText, std::string& kText) {
 
 std::vector<int32_t> TCSNConversion::CSNToBalls(std::string& csnText) {
     if (!converter_) return {};
+    const TCSN::CSNInput input = converter_->ReadCSN(csnText);
     double csn = 1;
     if (!NumberText::TryParseFloat(csnText, csn)) csn = 1;
     if (csn < 1) csn = 1;
     if (csn > converter_->Total) csn = converter_->Total;
     csnText = NumberText::FormatGeneral(csn);
-    converter_->CSNToCombination(csn);
+    if (converter_->Wide() && input.Result != TCSN::CSNInput::Invalid)
+        // An exact rank typed in full keeps every digit; a shown one is limited
+        // to 1..Total as it reads.
+        converter_->RankToCombination(input.Value);
+    else
+        converter_->CSNToCombination(csn);
     return {converter_->Combination.begin() + 1, converter_->Combination.end()};
 }
 

@@ -20,7 +20,7 @@ public:
 
     // "Calcular": n and k from their texts; a text that is not an integer
     // makes both 1 (and both texts "1"). Sizes outside 0 <= k <= n <=
-    // MaxElements, or whose count of combinations does not fit a double, are
+    // MaxElements, or with 2^128 combinations or more (no exact CSNs), are
     // refused: the previous converter stays and false is returned.
     bool Build(std::string& nText, std::string& kText);
     // Whether the sizes would be accepted by Build.

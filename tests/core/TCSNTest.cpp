@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <numeric>
+#include <random>
 #include <tuple>
 #include <vector>
 
@@ -143,4 +146,152 @@ TEST(TCSNTest, CombinationTexts) {
         converter.TextToCombination(text);
         EXPECT_EQ(BallsOf(converter), after) << text.substr(0, 20);
     }
+}
+
+namespace {
+
+using Rank = TCSN::Rank;
+
+// Binomials by Pascal's triangle, held at the largest value once past it.
+class Pascal {
+public:
+    explicit Pascal(int n) : rows_(static_cast<size_t>(n) + 1) {
+        for (size_t i = 0; i < rows_.size(); ++i) {
+            rows_[i].assign(i + 1, 1);
+            for (size_t j = 1; j < i; ++j)
+                if (__builtin_add_overflow(rows_[i - 1][j - 1], rows_[i - 1][j], &rows_[i][j]))
+                    rows_[i][j] = ~Rank{0};
+        }
+    }
+    Rank operator()(int n, int k) const {
+        return k < 0 || n < 0 || k > n ? 0 : rows_[static_cast<size_t>(n)][static_cast<size_t>(k)];
+    }
+
+private:
+    std::vector<std::vector<Rank>> rows_;
+};
+
+// The rank straight from its definition: 1 + the combinations that come
+// before, counted position by position.
+Rank ReferenceRank(const Pascal& c, int n, const Balls& balls) {
+    Rank rank = 1;
+    int previous = 0;
+    const int k = static_cast<int>(balls.size());
+    for (int i = 0; i < k; ++i) {
+        for (int b = previous + 1; b < balls[static_cast<size_t>(i)]; ++b) rank += c(n - b, k - i - 1);
+        previous = balls[static_cast<size_t>(i)];
+    }
+    return rank;
+}
+
+} // namespace
+
+TEST(TCSNTest, GamesBeyondTwoToThe53RankExactly) {
+    const Pascal c(130);
+    std::mt19937_64 engine(2024);
+    for (const auto [n, k] :
+         {std::pair{100, 20}, std::pair{100, 50}, std::pair{80, 40}, std::pair{100, 80}}) {
+        TCSN converter(n, k);
+        ASSERT_EQ(converter.ExactTotal, c(n, k)) << n << "/" << k;
+        ASSERT_TRUE(converter.Wide());
+        EXPECT_EQ(converter.Total, static_cast<double>(c(n, k)));
+        std::vector<int32_t> all(static_cast<size_t>(n));
+        std::iota(all.begin(), all.end(), 1);
+        Balls first(all.begin(), all.begin() + k), last(all.end() - k, all.end());
+        for (int trial = 0; trial < 200; ++trial) {
+            Balls balls = trial == 0 ? first : trial == 1 ? last : Balls{};
+            if (balls.empty()) {
+                std::sample(all.begin(), all.end(), std::back_inserter(balls), k, engine);
+                std::sort(balls.begin(), balls.end());
+            }
+            const Rank exact = ReferenceRank(c, n, balls);
+            SetBalls(converter, balls);
+            ASSERT_EQ(converter.CombinationToRank(), exact);
+            const double csn = converter.CombinationToCSN();
+            ASSERT_EQ(csn, static_cast<double>(exact)) << "the double nearest the exact rank";
+            converter.RankToCombination(exact);
+            ASSERT_EQ(BallsOf(converter), balls);
+            // Through the rounded double: a combination of k ascending balls in
+            // range whose rank is within one unit of the double's precision.
+            converter.CSNToCombination(csn);
+            const Balls back = BallsOf(converter);
+            ASSERT_TRUE(std::is_sorted(back.begin(), back.end()) &&
+                        std::adjacent_find(back.begin(), back.end()) == back.end() && back.front() >= 1 &&
+                        back.back() <= n);
+            const Rank again = converter.CombinationToRank();
+            const double ulp = std::nextafter(csn, INFINITY) - csn;
+            EXPECT_LE(static_cast<double>(again > exact ? again - exact : exact - again), ulp);
+            EXPECT_EQ(converter.CombinationToCSN(), csn);
+        }
+        SetBalls(converter, first);
+        EXPECT_EQ(converter.CombinationToCSN(), 1);
+        SetBalls(converter, last);
+        EXPECT_EQ(converter.CombinationToCSN(), converter.Total);
+        // Outside 1..Total the double is limited to the ends.
+        for (const double csn : {-5.0, 0.0, std::nan("")}) {
+            converter.CSNToCombination(csn);
+            EXPECT_EQ(BallsOf(converter), first);
+        }
+        converter.CSNToCombination(converter.Total * 2);
+        EXPECT_EQ(BallsOf(converter), last);
+    }
+}
+
+TEST(TCSNTest, SmallGamesKeepTheirDoubles) {
+    // Below 2^53 the doubles are exact and every result stays as it was.
+    for (const auto [n, k] : {std::pair{60, 6}, std::pair{25, 15}}) {
+        TCSN converter(n, k);
+        EXPECT_FALSE(converter.Wide());
+        std::mt19937 engine(7);
+        std::uniform_real_distribution<double> pick(1, converter.Total);
+        for (int trial = 0; trial < 2000; ++trial) {
+            const double csn = std::trunc(pick(engine));
+            converter.CSNToCombination(csn);
+            EXPECT_EQ(static_cast<double>(converter.CombinationToRank()), csn);
+            EXPECT_EQ(converter.CombinationToCSN(), csn);
+        }
+    }
+    EXPECT_EQ(TCSN(25, 15).Total, 3268760);
+}
+
+TEST(TCSNTest, GamesBeyondTheExactRangeAreNamed) {
+    EXPECT_TRUE(TCSN::InExactRange(130, 65));
+    EXPECT_FALSE(TCSN::InExactRange(1000, 500));
+    EXPECT_FALSE(TCSN::ExactBinomial(200, 100).has_value());
+    EXPECT_EQ(TCSN::RangeMessage(1000, 500), "O jogo de 1000 bolas com 500 por combinação tem combinações "
+                                             "demais para CSNs exatos (o limite é 2^128).");
+}
+
+TEST(TCSNTest, ReadsExactAndShownRanks) {
+    NumberText::SetDecimalSeparator(',');
+    TCSN lotomania(100, 20);
+    const Rank total = lotomania.ExactTotal;
+    EXPECT_EQ(TCSN::RankText(total), "535983370403809682970");
+    using Kind = TCSN::CSNInput::Kind;
+    const struct {
+        const char* text;
+        Kind kind;
+        Rank value;
+    } cases[] = {
+        {"535983370403809682970", Kind::Valid, total},
+        {"535983370403809682969", Kind::Valid, total - 1},
+        {"535983370403809682971", Kind::OutOfRange, total},
+        {"1", Kind::Valid, 1},
+        {"0", Kind::OutOfRange, 1},
+        {"99999999999999999999999999999999999999999999", Kind::OutOfRange, total},
+        // As the program shows Total: rounded up within its last digit.
+        {"5,3598337040381E20", Kind::Valid, total},
+        {"5,3598337040383E20", Kind::OutOfRange, total},
+        {"0,5", Kind::OutOfRange, 1},
+        {"abc", Kind::Invalid, 0},
+        {"", Kind::Invalid, 0},
+    };
+    for (const auto& c : cases) {
+        const TCSN::CSNInput input = lotomania.ReadCSN(c.text);
+        EXPECT_EQ(input.Result, c.kind) << c.text;
+        if (c.kind != Kind::Invalid) EXPECT_TRUE(input.Value == c.value) << c.text;
+    }
+    TCSN mega(60, 6);
+    EXPECT_EQ(mega.ReadCSN("2,5").Value, 3u) << "a fraction names the next CSN";
+    EXPECT_EQ(mega.ReadCSN("50063861").Result, Kind::OutOfRange);
 }

@@ -48,6 +48,24 @@ TEST_F(CalculatorPanelsTest, TextsThatAreNotWholeNumbers) {
     EXPECT_EQ(balls[1], "1");
 }
 
+TEST_F(CalculatorPanelsTest, LotomaniaRanksConvertExactly) {
+    std::string n = "100", k = "20";
+    ASSERT_TRUE(conversion.Build(n, k));
+    std::string csn = "535983370403809682969"; // Total - 1, typed in full
+    Balls expected{80};
+    for (int b = 82; b <= 100; ++b) expected.push_back(b);
+    EXPECT_EQ(conversion.CSNToBalls(csn), expected);
+    EXPECT_EQ(csn, "5,3598337040381E20");
+    csn = "5,3598337040381E20"; // Total as shown, rounded up
+    expected.front() = 81;
+    EXPECT_EQ(conversion.CSNToBalls(csn), expected);
+    Texts balls;
+    for (int b = 1; b <= 20; ++b) balls.push_back(std::to_string(b));
+    EXPECT_EQ(conversion.BallsToCSN(balls), 1);
+    n = "1000", k = "500";
+    EXPECT_FALSE(conversion.Build(n, k)) << "no exact CSNs for that game";
+}
+
 TEST_F(CalculatorPanelsTest, AbsurdSizesAreRefusedKeepingTheConverter) {
     TCSNConversion unbuilt;
     std::string csn = "5";
