@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -54,6 +55,8 @@ TForm9::TForm9(TForm3& game, QWidget* parent)
                     parent),
       engine_(std::make_unique<TPositionalAnalysis>(Lottery())) {
     BuildOwnControls();
+    // No network here: the memo keeps its initial text.
+    SetMemo({QStringLiteral("Sem previsão")});
 }
 
 TForm9::~TForm9() = default;
