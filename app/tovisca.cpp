@@ -2,6 +2,7 @@
 // file named on the command line.
 #include "TForm2.h"
 #include "TForm4.h"
+#include "TForm7.h"
 #include "TForm6.h"
 #include "TUpdateRunner.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
     TForm2 mainWindow;
     TForm6::Install(mainWindow);
     TForm4::Install(mainWindow);
+    TForm7::Install(mainWindow);
     TUpdateRunner::Install(mainWindow);
     // Without a window manager "maximised" means nothing: take the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())

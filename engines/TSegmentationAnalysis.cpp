@@ -165,7 +165,11 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::Gather(int n, int cut, cons
 }
 
 void TSegmentationAnalysis::SortAndList(Result& result) {
-    const int n = result.Requested;
+    // Entries after the votes taken (a stopped run) hold vote 0 and weight w0,
+    // the largest weight there is, so they already stand at the end: sorting
+    // only the votes taken keeps the quadratic sort from holding a stopped or
+    // closing window for seconds when a huge vote count was asked for.
+    const int n = std::min(result.Requested, result.Taken);
     auto& votes = result.Votes;
     auto& weights = result.Weights;
     for (int i = 1; i < n; ++i)
@@ -177,7 +181,7 @@ void TSegmentationAnalysis::SortAndList(Result& result) {
                 std::swap(votes[a], votes[b]);
             }
         }
-    result.Memo = {"Votos: " + NumberText::FormatInt(n), "Tovisca\tPeso"};
+    result.Memo = {"Votos: " + NumberText::FormatInt(result.Requested), "Tovisca\tPeso"};
     for (int i = 1; i <= std::min(n, 20); ++i) {
         const auto a = static_cast<size_t>(i);
         if (votes[a] > 0)

@@ -115,6 +115,7 @@ public:
                   const std::atomic<bool>* cancel = nullptr);
     // Sorts entries 1..n by weight (ascending, the exchange sort of the
     // window) and builds the memo lines.
+    // Only entries 1..Taken are sorted: the others were never taken.
     static void SortAndList(Result& result);
 
     TNNMLP Network{5, 8, 1};

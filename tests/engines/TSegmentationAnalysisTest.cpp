@@ -101,6 +101,7 @@ TEST_F(SegmentationTest, WeightingOfHandWorkedVotes) {
 TEST_F(SegmentationTest, SortAndMemo) {
     Analysis::Result result;
     result.Requested = 25;
+    result.Taken = 25;
     result.Votes.assign(26, 0);
     result.Weights.assign(26, 0.1);
     for (int i = 1; i <= 25; ++i) result.Votes[static_cast<size_t>(i)] = 100 + i;

@@ -8,6 +8,7 @@
 #include "TForm2.h"
 #include "TForm3.h"
 #include "TForm4.h"
+#include "TForm7.h"
 #include "TForm6.h"
 #include "TInputBox.h"
 #include "TMessageBox.h"
@@ -143,6 +144,7 @@ protected:
         TFileDialog::Script({});
         main.SetPrioritySetter([](int) { return true; });
         TForm4::Install(main);
+        TForm7::Install(main);
         TForm6::Install(main);
         TUpdateRunner::Install(main);
         main.resize(1400, 1000);
