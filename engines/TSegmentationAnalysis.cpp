@@ -1,0 +1,191 @@
+#include "TSegmentationAnalysis.h"
+
+#include "NumberText.h"
+#include "TCSN.h"
+#include "TLottery.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+TSegmentationAnalysis::TSegmentationAnalysis(const TLottery& lottery) : lottery_(lottery) {
+    Network.Activation = 2;
+    Network.LearningRate = 0.4;
+    Network.Tolerance = 1e-9;
+    Trainer = [this](int vote, int cut, const PassCallback& onPass, const std::atomic<bool>* cancel,
+                     bool& stopped) { return TrainVote(vote, cut, onPass, cancel, stopped); };
+}
+
+double TSegmentationAnalysis::Top() const {
+    if (NotationMode == Notation::Decimal) return lottery_.Elements();
+    return lottery_.Converter ? lottery_.Converter->Total : 0;
+}
+
+double TSegmentationAnalysis::Value(int draw) const {
+    if (draw < 0 || draw >= lottery_.DrawCount) return 0;
+    const auto d = static_cast<size_t>(draw);
+    if (NotationMode == Notation::Decimal)
+        return lottery_.SortedDraws.empty() ? 0 : lottery_.SortedDraws[0][d];
+    return lottery_.CSNs[d];
+}
+
+void TSegmentationAnalysis::Load(int sampleSize) {
+    Network.InitWeights();
+    sampleSize_ = std::clamp(sampleSize, std::min(1, lottery_.DrawCount), lottery_.DrawCount);
+    first_ = lottery_.DrawCount - sampleSize_;
+}
+
+std::string TSegmentationAnalysis::CellText(int row, int column) const {
+    if (row == 0) return column == 0 ? "Concurso" : (NotationMode == Notation::Decimal ? "Bola" : "CSN");
+    if (row < 1 || row > sampleSize_) return {};
+    const int d = first_ + row - 1;
+    return column == 0 ? NumberText::FormatInt(d + 1) : NumberText::FormatGeneral(Value(d));
+}
+
+int TSegmentationAnalysis::PatternCount() const {
+    return std::max(0, Trained() - 5);
+}
+
+void TSegmentationAnalysis::FillTrainingSet() {
+    const int count = PatternCount();
+    Network.SetPatternCount(count);
+    for (int p = 0; p < count; ++p) {
+        auto& in = Network.PatternIn[static_cast<size_t>(p)];
+        for (int i = 0; i < 4; ++i) in[static_cast<size_t>(i)] = Value(first_ + p + i);
+        in[4] = p;
+        Network.PatternOut[static_cast<size_t>(p)][0] = Value(first_ + p + 5);
+    }
+}
+
+std::vector<double> TSegmentationAnalysis::ForecastInputs() const {
+    const int m = Trained();
+    std::vector<double> in(5);
+    for (int i = 0; i < 4; ++i) in[static_cast<size_t>(i)] = Value(first_ + m - 5 + i);
+    in[4] = PatternCount(); // the next ordinal: the pattern after the last trained one
+    return in;
+}
+
+double TSegmentationAnalysis::TrainVote(int vote, int cut, const PassCallback& onPass,
+                                        const std::atomic<bool>* cancel, bool& stopped) {
+    Network.InitWeights();
+    int pass = 0;
+    do {
+        ++pass;
+        Network.Train(cancel);
+        const Progress info{vote, 0, pass, Network.OutputError[0]};
+        if (onPass && !onPass(info)) stopped = true;
+        if (cancel && cancel->load()) stopped = true;
+        if (stopped || pass > cut) Network.Converged = true;
+    } while (!Network.Converged);
+    const auto in = ForecastInputs();
+    std::copy(in.begin(), in.end(), Network.Input.begin());
+    Network.Compute();
+    return Network.Output[0];
+}
+
+TSegmentationAnalysis::Weighting TSegmentationAnalysis::Weigh(std::span<const double> votes, int v,
+                                                              double top) {
+    const double w0 = 0.0001 * top;
+    Weighting result;
+    result.Weights.assign(votes.size(), w0);
+    for (int u = 1; u <= v; ++u) {
+        const double at = votes[static_cast<size_t>(u)];
+        const double gap = top - at;
+        const double scale = w0 / (gap * gap); // +inf for a vote at U
+        double& weight = result.Weights[static_cast<size_t>(u)];
+        for (int t = 1; t <= v; ++t) {
+            if (t == u) continue;
+            const double d = votes[static_cast<size_t>(t)] - at;
+            // An infinite scale: only an exactly equal vote is close (0 x inf would be NaN).
+            const bool close = gap == 0 ? d == 0 : std::exp(-(d * d) * scale) >= 0.5;
+            if (close) weight *= 0.8;
+        }
+        result.MaxWeight = std::max(result.MaxWeight, weight);
+    }
+    return result;
+}
+
+std::vector<TSegmentationAnalysis::Point> TSegmentationAnalysis::VotePoints(std::span<const double> votes,
+                                                                            const Weighting& weighting, int v,
+                                                                            double top) {
+    std::vector<Point> points{{0, 0}};
+    for (int u = 1; u <= v; ++u) {
+        const double at = votes[static_cast<size_t>(u)];
+        if (at > 0 && at <= top)
+            points.push_back({at, 1 - weighting.Weights[static_cast<size_t>(u)] / weighting.MaxWeight});
+    }
+    points.push_back({top, 0});
+    return points;
+}
+
+TSegmentationAnalysis::Result TSegmentationAnalysis::Gather(int n, int cut, const PassCallback& onPass,
+                                                            const VoteCallback& onVote,
+                                                            const std::atomic<bool>* cancel) {
+    n = std::max(1, n);
+    cut = std::max(1, cut);
+    const double top = Top();
+    Result result;
+    result.Requested = n;
+    result.Votes.assign(static_cast<size_t>(n) + 1, 0);
+    result.Weights.assign(static_cast<size_t>(n) + 1, 0.0001 * top);
+    Network.Tolerance = 1e-9;
+    FillTrainingSet();
+    Network.Epochs = 100;
+    result.Last = {{0, 0}, {Value(lottery_.DrawCount - 1), 1}, {top, 0}};
+    if (PatternCount() < 1) { // nothing to train on: no vote can be formed
+        SortAndList(result);
+        return result;
+    }
+    const PassCallback report = [&](const Progress& p) {
+        Progress full = p;
+        full.Votes = n;
+        return !onPass || onPass(full);
+    };
+    for (int v = 1; v <= n; ++v) {
+        bool stopped = false;
+        double c = 0;
+        do {
+            c = std::trunc(Trainer(v, cut, report, cancel, stopped));
+        } while ((c <= 0 || c > top) && !stopped);
+        result.Votes[static_cast<size_t>(v)] = c;
+        result.Taken = v;
+        const auto weighting = Weigh(result.Votes, v, top);
+        std::copy(weighting.Weights.begin() + 1, weighting.Weights.begin() + v + 1,
+                  result.Weights.begin() + 1);
+        result.MaxWeight = weighting.MaxWeight;
+        result.Points = VotePoints(result.Votes, weighting, v, top);
+        if (onVote) onVote(v, result.Points);
+        if (stopped) {
+            result.Stopped = true;
+            break;
+        }
+    }
+    SortAndList(result);
+    return result;
+}
+
+void TSegmentationAnalysis::SortAndList(Result& result) {
+    // Entries after the votes taken (a stopped run) hold vote 0 and weight w0,
+    // the largest weight there is, so they already stand at the end: sorting
+    // only the votes taken keeps the quadratic sort from holding a stopped or
+    // closing window for seconds when a huge vote count was asked for.
+    const int n = std::min(result.Requested, result.Taken);
+    auto& votes = result.Votes;
+    auto& weights = result.Weights;
+    for (int i = 1; i < n; ++i)
+        for (int j = i; j <= n; ++j) {
+            const auto a = static_cast<size_t>(i);
+            const auto b = static_cast<size_t>(j);
+            if (weights[a] > weights[b]) {
+                std::swap(weights[a], weights[b]);
+                std::swap(votes[a], votes[b]);
+            }
+        }
+    result.Memo = {"Votos: " + NumberText::FormatInt(result.Requested), "Tovisca\tPeso"};
+    for (int i = 1; i <= std::min(n, 20); ++i) {
+        const auto a = static_cast<size_t>(i);
+        if (votes[a] > 0)
+            result.Memo.push_back(NumberText::FormatGeneral(votes[a]) + "\t" +
+                                  NumberText::FormatFixed(weights[a] / result.MaxWeight, 2));
+    }
+}

@@ -1,0 +1,129 @@
+#pragma once
+// The computation behind the segmentation analysis window: many networks,
+// each trained from fresh random weights on the same sample, vote for the
+// next draw's value (its CSN, or in decimal notation its smallest ball), and
+// every vote loses weight for each other vote that lands close to it, so that
+// the region where forecasts crowd together gets the smallest weights.
+//
+// Training set: pattern p = 0..P - 1 (P = M - 5) takes the values of draws
+// a0 + p .. a0 + p + 3 and the ordinal p as inputs, and the value of draw
+// a0 + p + 5 as target (two steps ahead of the last input). The forecast
+// pattern takes draws a0 + M - 5 .. a0 + M - 2, so it aims at draw a0 + M.
+// Its fifth input is the next ordinal P: the training inputs count patterns,
+// and the forecast is the pattern that would follow the last one.
+//
+// Ownership: holds a reference to the history (which must outlive it) and
+// owns its network. No widgets.
+//
+// Threading: one thread at a time; the window runs Gather on a worker and
+// does not touch the object until it returns. Callbacks run on that worker.
+#include "TNNMLP.h"
+#include "TPointSeries.h"
+
+#include <atomic>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+class TLottery;
+
+class TSegmentationAnalysis {
+public:
+    using Point = TPointSeries::Point;
+    enum class Notation { CSN, Decimal };
+
+    // Progress of one Train call of a vote.
+    struct Progress {
+        int Vote = 0;  // 1..Votes
+        int Votes = 0; // n
+        int Pass = 0;  // Train calls made on this random start, from 1
+        double Error = 0;
+    };
+    // Returning false asks the gathering to stop after the current Train call.
+    using PassCallback = std::function<bool(const Progress&)>;
+    // After each vote has been weighed: the "Rede neural" points.
+    using VoteCallback = std::function<void(int vote, const std::vector<Point>& points)>;
+
+    // One vote: trains the network from the random start InitWeights has just
+    // drawn, at most cut + 1 Train calls, and returns the raw forecast of the
+    // forecast pattern. `vote` numbers the vote for progress reports. A
+    // replacement (for instance a trainer of many networks at once) must
+    // honour the same contract: stop early when the callback returns false
+    // or cancel is set, and still return the stopped network's forecast.
+    using VoteTrainer = std::function<double(int vote, int cut, const PassCallback& onPass,
+                                             const std::atomic<bool>* cancel, bool& stopped)>;
+
+    explicit TSegmentationAnalysis(const TLottery& lottery);
+    TSegmentationAnalysis(const TSegmentationAnalysis&) = delete;
+    TSegmentationAnalysis& operator=(const TSegmentationAnalysis&) = delete;
+
+    Notation NotationMode = Notation::CSN;
+    bool LeaveLastOut = false; // "Não analisar último item"
+
+    // The range top U: the game's Total, or N in decimal notation.
+    double Top() const;
+    // The value of draw d (0-based) in the current notation.
+    double Value(int draw) const;
+
+    // Load: InitWeights and the sample of the last sampleSize draws (cut to
+    // 1..DrawCount). Grid rows 0 (header) .. S, columns 0..1.
+    void Load(int sampleSize);
+    int SampleSize() const { return sampleSize_; }
+    int RowCount() const { return sampleSize_ + 1; }
+    std::string CellText(int row, int column) const;
+
+    int Trained() const { return LeaveLastOut ? sampleSize_ - 1 : sampleSize_; } // M
+    int PatternCount() const;                                                    // P
+    // Sets the pattern count and fills the training set.
+    void FillTrainingSet();
+    // The forecast pattern's five inputs.
+    std::vector<double> ForecastInputs() const;
+
+    // The default vote step on Network (see VoteTrainer).
+    double TrainVote(int vote, int cut, const PassCallback& onPass, const std::atomic<bool>* cancel,
+                     bool& stopped);
+
+    struct Weighting {
+        std::vector<double> Weights; // same indices as the votes
+        double MaxWeight = 1.0;
+    };
+    // Weighs votes[1..v] (entry 0 unused): each starts at w0 = 0.0001 U and
+    // loses 20 % for every other vote t with exp(-(t - u)^2 w0 / (U - u)^2)
+    // >= 0.5. A vote equal to U would divide by zero: its distance scale is
+    // taken as infinite, so it interacts only with votes at exactly its value.
+    static Weighting Weigh(std::span<const double> votes, int v, double top);
+    // The "Rede neural" points: (0, 0), each vote in 1..U with 1 - w/max, (U, 0).
+    static std::vector<Point> VotePoints(std::span<const double> votes, const Weighting& weighting, int v,
+                                         double top);
+
+    struct Result {
+        bool Stopped = false;
+        int Requested = 0;         // n
+        int Taken = 0;             // votes taken
+        std::vector<double> Votes; // [0..n], sorted by weight, ascending, over 1..n
+        std::vector<double> Weights;
+        double MaxWeight = 1.0;
+        std::vector<Point> Last;   // "Último concurso" bars
+        std::vector<Point> Points; // last "Rede neural" points
+        std::vector<std::string> Memo;
+    };
+    // "Analisar": n votes (at least 1), each trained with at most cut + 1
+    // Train calls (cut at least 1). Out-of-range forecasts are trained again
+    // until a stop, which keeps the vote in progress and ends the gathering.
+    Result Gather(int n, int cut, const PassCallback& onPass, const VoteCallback& onVote,
+                  const std::atomic<bool>* cancel = nullptr);
+    // Sorts entries 1..n by weight (ascending, the exchange sort of the
+    // window) and builds the memo lines.
+    // Only entries 1..Taken are sorted: the others were never taken.
+    static void SortAndList(Result& result);
+
+    TNNMLP Network{5, 8, 1};
+    // The per-vote step Gather uses; TrainVote on Network by default.
+    VoteTrainer Trainer;
+
+private:
+    const TLottery& lottery_;
+    int sampleSize_ = 0;
+    int first_ = 0; // a0
+};

@@ -1,0 +1,188 @@
+// The segmentation analysis without a window: the sample, the two-step
+// training set, the weighting of votes, the sorted memo and the gathering.
+#include "TSegmentationAnalysis.h"
+#include "NumberText.h"
+#include "TLottery.h"
+
+#include <atomic>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Analysis = TSegmentationAnalysis;
+using Lines = std::vector<std::string>;
+
+class SegmentationTest : public ::testing::Test {
+protected:
+    void SetUp() override { NumberText::SetDecimalSeparator(','); }
+    const TLottery quina{TOVISCA_DATA_DIR "/quina.csv"};
+};
+
+TEST_F(SegmentationTest, SampleAndTwoStepTrainingSetOfTheMinimumSample) {
+    ASSERT_GT(quina.DrawCount, 20);
+    const int D = quina.DrawCount;
+    for (const bool leaveOut : {false, true}) {
+        Analysis analysis(quina);
+        analysis.LeaveLastOut = leaveOut;
+        analysis.Load(10);
+        ASSERT_EQ(analysis.RowCount(), 11);
+        EXPECT_EQ(analysis.CellText(0, 0) + "|" + analysis.CellText(0, 1), "Concurso|CSN");
+        EXPECT_EQ(analysis.CellText(1, 0), std::to_string(D - 9)) << "ordinal, not contest number";
+        EXPECT_EQ(analysis.CellText(10, 1),
+                  NumberText::FormatGeneral(quina.CSNs[static_cast<size_t>(D - 1)]));
+
+        analysis.FillTrainingSet();
+        const int patterns = leaveOut ? 4 : 5;
+        ASSERT_EQ(analysis.PatternCount(), patterns);
+        ASSERT_EQ(analysis.Network.PatternCount, patterns);
+        const int a0 = D - 10;
+        const auto csn = [&](int d) { return quina.CSNs[static_cast<size_t>(d)]; };
+        for (int p = 0; p < patterns; ++p) {
+            const auto& in = analysis.Network.PatternIn[static_cast<size_t>(p)];
+            for (int i = 0; i < 4; ++i) EXPECT_EQ(in[static_cast<size_t>(i)], csn(a0 + p + i));
+            EXPECT_EQ(in[4], p);
+            EXPECT_EQ(analysis.Network.PatternOut[static_cast<size_t>(p)][0], csn(a0 + p + 5))
+                << "the draw after the last input is skipped";
+        }
+        // The last target is the newest draw trained on.
+        EXPECT_EQ(analysis.Network.PatternOut[static_cast<size_t>(patterns - 1)][0],
+                  csn(leaveOut ? D - 2 : D - 1));
+        const auto forecast = analysis.ForecastInputs();
+        const int m = leaveOut ? 9 : 10;
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(forecast[static_cast<size_t>(i)], csn(a0 + m - 5 + i));
+        EXPECT_EQ(forecast[4], patterns) << "the next ordinal";
+    }
+}
+
+TEST_F(SegmentationTest, WeightingOfHandWorkedVotes) {
+    // U = 1000: w0 = 0.1 and a vote u reaches (1000 - u) x sqrt(ln 2 / 0.1) = 2.633 (1000 - u).
+    const auto weigh = [](std::vector<double> votes, double top = 1000) {
+        return Analysis::Weigh(votes, static_cast<int>(votes.size()) - 1, top);
+    };
+    auto one = weigh({0, 500});
+    EXPECT_DOUBLE_EQ(one.Weights[1], 0.1);
+    EXPECT_EQ(one.MaxWeight, 1.0) << "never below 1";
+    EXPECT_DOUBLE_EQ(weigh({0, 5}, 1e6).MaxWeight, 100) << "w0 above 1 is the largest weight";
+
+    auto equal = weigh({0, 300, 300});
+    EXPECT_DOUBLE_EQ(equal.Weights[1], 0.08);
+    EXPECT_DOUBLE_EQ(equal.Weights[2], 0.08);
+    auto three = weigh({0, 300, 300, 300});
+    EXPECT_DOUBLE_EQ(three.Weights[3], 0.1 * 0.8 * 0.8) << "20 % per close vote, multiplicatively";
+
+    // 990 reaches 26.3, 950 reaches 131.6: 40 apart, only 950 is reduced.
+    auto asym = weigh({0, 990, 950});
+    EXPECT_DOUBLE_EQ(asym.Weights[1], 0.1);
+    EXPECT_DOUBLE_EQ(asym.Weights[2], 0.08);
+    // The threshold itself: exp(-d^2 w0 / gap^2) >= 0.5 just inside, not just outside.
+    const double reach = 100 * std::sqrt(std::log(2.0) / 0.1);
+    EXPECT_DOUBLE_EQ(weigh({0, 900, 900 - reach * 0.999}).Weights[1], 0.08);
+    EXPECT_DOUBLE_EQ(weigh({0, 900, 900 - reach * 1.001}).Weights[1], 0.1);
+
+    // A vote at U: an infinite scale, close only to votes exactly at U; no NaN.
+    auto atTop = weigh({0, 1000, 1000, 999});
+    EXPECT_DOUBLE_EQ(atTop.Weights[1], 0.08);
+    EXPECT_DOUBLE_EQ(atTop.Weights[2], 0.08);
+    EXPECT_DOUBLE_EQ(atTop.Weights[3], 0.1 * 0.8 * 0.8) << "999 reaches 2.6 and sees both";
+    EXPECT_DOUBLE_EQ(weigh({0, 1000, 999}).Weights[1], 0.1);
+    for (double w : atTop.Weights) EXPECT_FALSE(std::isnan(w));
+
+    const auto points = Analysis::VotePoints(std::vector<double>{0, 990, 950}, asym, 2, 1000);
+    ASSERT_EQ(points.size(), 4u);
+    EXPECT_EQ(points.front().x, 0);
+    EXPECT_DOUBLE_EQ(points[1].y, 0.9);
+    EXPECT_DOUBLE_EQ(points[2].y, 0.92);
+    EXPECT_EQ(points.back().x, 1000);
+}
+
+TEST_F(SegmentationTest, SortAndMemo) {
+    Analysis::Result result;
+    result.Requested = 25;
+    result.Taken = 25;
+    result.Votes.assign(26, 0);
+    result.Weights.assign(26, 0.1);
+    for (int i = 1; i <= 25; ++i) result.Votes[static_cast<size_t>(i)] = 100 + i;
+    result.Weights[25] = 0.064;
+    result.Weights[3] = 0.08;
+    result.Votes[4] = 0; // a vote not taken is not listed
+    result.MaxWeight = 1.0;
+    Analysis::SortAndList(result);
+    const Lines& memo = result.Memo;
+    ASSERT_GE(memo.size(), 4u);
+    EXPECT_EQ(memo[0], "Votos: 25");
+    EXPECT_EQ(memo[1], "Tovisca\tPeso");
+    EXPECT_EQ(memo[2], "125\t0,06");
+    EXPECT_EQ(memo[3], "103\t0,08");
+    EXPECT_EQ(memo.size(), 2u + 19u) << "20 entries looked at, the untaken one skipped";
+    for (size_t i = 2; i + 1 < result.Weights.size(); ++i)
+        EXPECT_LE(result.Weights[i - 1], result.Weights[i]);
+}
+
+TEST_F(SegmentationTest, GatheringThroughAReplacedTrainer) {
+    Analysis analysis(quina);
+    analysis.Load(12);
+    const double top = analysis.Top();
+    std::vector<double> forecasts{-3, top + 5, 40.7, 40.2, 7};
+    size_t next = 0;
+    std::vector<int> cuts;
+    analysis.Trainer = [&](int, int cut, const Analysis::PassCallback&, const std::atomic<bool>*, bool&) {
+        cuts.push_back(cut);
+        return forecasts[next++];
+    };
+    int lastVote = 0;
+    const auto result = analysis.Gather(3, 0, {}, [&](int v, const auto&) { lastVote = v; });
+    EXPECT_EQ(next, 5u) << "out-of-range forecasts are trained again";
+    EXPECT_EQ(cuts.front(), 1) << "cut at least 1";
+    EXPECT_EQ(lastVote, 3);
+    EXPECT_FALSE(result.Stopped);
+    EXPECT_EQ(result.Memo[2].substr(0, 3), "40\t");
+    EXPECT_EQ(result.Memo[3].substr(0, 3), "40\t");
+    EXPECT_EQ(result.Memo[4].substr(0, 2), "7\t");
+    ASSERT_EQ(result.Last.size(), 3u);
+    EXPECT_EQ(result.Last[1].x, quina.CSNs[static_cast<size_t>(quina.DrawCount - 1)]);
+    EXPECT_EQ(result.Last[2].x, top);
+}
+
+TEST_F(SegmentationTest, SeededGatheringIsReproducibleAndStopsKeepTheVote) {
+    const auto run = [&](Analysis::Notation notation, int n, int stopAtPass) {
+        Analysis analysis(quina);
+        analysis.Network.Seed(7);
+        analysis.NotationMode = notation;
+        analysis.Load(15);
+        int passes = 0;
+        int maxPass = 0;
+        auto result = analysis.Gather(n, 2,
+                                      [&](const Analysis::Progress& p) {
+                                          EXPECT_EQ(p.Votes, n);
+                                          maxPass = std::max(maxPass, p.Pass);
+                                          return ++passes != stopAtPass;
+                                      },
+                                      {});
+        EXPECT_LE(maxPass, 3) << "at most cut + 1 Train calls";
+        return result;
+    };
+    const auto a = run(Analysis::Notation::CSN, 3, 0);
+    const auto b = run(Analysis::Notation::CSN, 3, 0);
+    EXPECT_EQ(a.Votes, b.Votes);
+    EXPECT_EQ(a.Memo, b.Memo);
+    for (int v = 1; v <= 3; ++v) EXPECT_TRUE(a.Votes[static_cast<size_t>(v)] >= 1) << v;
+
+    const auto stopped = run(Analysis::Notation::CSN, 5, 1);
+    EXPECT_TRUE(stopped.Stopped);
+    EXPECT_EQ(stopped.Taken, 1);
+    EXPECT_EQ(stopped.Memo[0], "Votos: 5");
+
+    const auto decimal = run(Analysis::Notation::Decimal, 2, 0);
+    const auto newest = static_cast<size_t>(quina.DrawCount - 1);
+    EXPECT_EQ(decimal.Last[1].x, quina.SortedDraws[0][newest]);
+    EXPECT_EQ(decimal.Last[2].x, quina.Elements());
+    for (int v = 1; v <= 2; ++v) {
+        const double vote = decimal.Votes[static_cast<size_t>(v)];
+        EXPECT_TRUE(vote >= 1 && vote <= quina.Elements()) << vote;
+    }
+}
+
+} // namespace
