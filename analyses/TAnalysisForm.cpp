@@ -1,6 +1,7 @@
 #include "TAnalysisForm.h"
 
 #include "NumberText.h"
+#include "TChartSeries.h"
 #include "TChartView.h"
 #include "TForm2.h"
 #include "TForm3.h"
@@ -15,6 +16,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -120,6 +122,12 @@ void TAnalysisForm::BuildControls(const QString& caption) {
     mainLayout_->addWidget(optionsBox_);
 
     Edit1 = ReadOnlyField(optionsBox_, QStringLiteral("Edit1"), QStringLiteral("20"), SampleHint, false);
+    if (!features_.SampleLabel.isEmpty()) {
+        auto* label = new QLabel(features_.SampleLabel, optionsBox_);
+        label->setObjectName(QStringLiteral("Label3"));
+        label->setBuddy(Edit1);
+        frameControls->addWidget(label);
+    }
     Edit1->setMaximumWidth(Edit1->fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 12);
     Edit1->installEventFilter(this);
     frameControls->addWidget(Edit1);
@@ -184,10 +192,7 @@ void TAnalysisForm::BuildControls(const QString& caption) {
     sg1->setSelectionMode(QAbstractItemView::SingleSelection);
     sg1->setWordWrap(false);
     sg1->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(sg1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
-        popupSource_ = sg1;
-        PopupMenu1->popup(sg1->viewport()->mapToGlobal(pos));
-    });
+    AttachGrid(sg1);
     Memo1 = new QPlainTextEdit(upper);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
@@ -233,6 +238,14 @@ void TAnalysisForm::BuildControls(const QString& caption) {
 void TAnalysisForm::AttachChart(TChartView* chart) {
     chart->SetPopupMenu(PopupMenu1);
     connect(chart, &TChartView::PopupOpening, this, [this, chart] { popupSource_ = chart; });
+}
+
+void TAnalysisForm::AttachGrid(QTableWidget* grid) {
+    grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint& pos) {
+        popupSource_ = grid;
+        PopupMenu1->popup(grid->viewport()->mapToGlobal(pos));
+    });
 }
 
 void TAnalysisForm::Open(int sampleCap) {
@@ -431,10 +444,14 @@ QString TAnalysisForm::CellText(int row, int column) const {
 }
 
 QString TAnalysisForm::GridText() const {
+    return GridText(*sg1);
+}
+
+QString TAnalysisForm::GridText(const QTableWidget& grid) {
     QString text;
-    for (int r = 0; r < sg1->rowCount(); ++r) {
-        for (int c = 0; c < sg1->columnCount(); ++c) {
-            text += CellText(r, c);
+    for (int r = 0; r < grid.rowCount(); ++r) {
+        for (int c = 0; c < grid.columnCount(); ++c) {
+            if (const QTableWidgetItem* item = grid.item(r, c)) text += item->text();
             text += QLatin1Char('\t');
         }
         text += QStringLiteral("\r\n");
@@ -445,6 +462,10 @@ QString TAnalysisForm::GridText() const {
 void TAnalysisForm::Copiar1Click() {
     if (auto* chart = qobject_cast<TChartView*>(popupSource_.data())) {
         chart->CopyToClipboard();
+        return;
+    }
+    if (auto* grid = qobject_cast<QTableWidget*>(popupSource_.data())) {
+        QApplication::clipboard()->setText(GridText(*grid));
         return;
     }
     QApplication::clipboard()->setText(GridText());
@@ -481,7 +502,8 @@ void TAnalysisForm::Neighbours(bool delta) {
     kvizinhosprximos1->setEnabled(false);
     const int window = delta ? features_.DeltaWindow : features_.NormalWindow;
     const int neighbours = delta ? features_.DeltaNeighbours : features_.NormalNeighbours;
-    lottery_.ForecastNeighbours(window, neighbours, delta, chart->Series(0), &chart->Series(1), nullptr);
+    lottery_.ForecastNeighbours(window, neighbours, delta, chart->Series(0), &chart->Series(1),
+                                NeighbourPointsSeries());
     chart->Redraw();
     kvizinhosprximos1->setEnabled(true);
     TMessageBox::Show(this, QStringLiteral("Análise finalizada"));

@@ -46,6 +46,7 @@ class QSpinBox;
 class QTableWidget;
 class QToolBar;
 class QVBoxLayout;
+class TChartSeries;
 class TChartView;
 class TForm3;
 class TToolBarDock;
@@ -63,6 +64,7 @@ public:
         bool Neighbours = true;                     // "k-vizinhos-próximos"
         int NormalWindow = 6, NormalNeighbours = 3; // its parameter pairs
         int DeltaWindow = 6, DeltaNeighbours = 3;
+        QString SampleLabel; // Label3 before Edit1; empty: none
     };
 
     // Hands over the game: its history, grid, n, k, zero-based flag and the
@@ -88,6 +90,7 @@ public:
 
     // The grid as text: every cell followed by TAB, every row by CR LF.
     QString GridText() const;
+    static QString GridText(const QTableWidget& grid);
 
 public slots:
     void UpDown1Click();
@@ -115,6 +118,9 @@ protected:
     virtual void StopRequested() {}
     // The chart over which "k-vizinhos-próximos" is offered (Chart1).
     virtual TChartView* MainChart() const = 0;
+    // Where the neighbour forecast puts the successors of the chosen
+    // neighbours (none by default).
+    virtual TChartSeries* NeighbourPointsSeries() const { return nullptr; }
     // Enables or disables the commands that must wait while a run is going
     // on; a window extends it with its own controls.
     virtual void SetBusy(bool busy);
@@ -126,6 +132,11 @@ protected:
     QMenu* ToolsMenu() const { return toolsMenu_; }
     // Charts get the window's pop-up menu and are recognised as its source.
     void AttachChart(TChartView* chart);
+    // Another grid of the window gets the pop-up menu; "Copiar" over it
+    // copies that grid.
+    void AttachGrid(QTableWidget* grid);
+    // The control the pop-up menu was last opened over.
+    QWidget* PopupSource() const { return popupSource_.data(); }
 
     // Worker runs. work runs on a worker thread; finished runs on this
     // window's thread after it, unless the window is being destroyed.

@@ -6,6 +6,7 @@
 #include "TDrawTable.h"
 #include "TGameFigures.h"
 #include "TLottery.h"
+#include "TRecurrenceAnalysis.h"
 #include "TResultsUpdate.h"
 
 #include <charconv>
@@ -295,20 +296,19 @@ int Search(Arguments args) {
     if (!lottery) return Fail(error);
     if (lottery->PerCombination() < 1 || lottery->DrawCount < 1)
         return Fail("jogo sem concursos: " + args[1]);
-    const TCombinationSearch search(TCombinationSearch::GameOf(*lottery));
+    TRecurrenceAnalysis analysis(*lottery);
+    const TCombinationSearch& search = analysis.Search();
     if (const std::string message = search.Check(options); !message.empty()) return Fail(message);
     const TSearchResult result = search.Run(options);
     const int32_t k = lottery->PerCombination();
     std::string out;
+    // Blank grid cells print as nothing between the tabs.
     auto line = [&out](const std::vector<std::string>& cells) {
         for (size_t i = 0; i < cells.size(); ++i) {
             if (i > 0) out += '\t';
-            out += cells[i];
+            if (cells[i] != TRecurrenceAnalysis::Blank) out += cells[i];
         }
         out += '\n';
-    };
-    auto chance = [&](int32_t count) {
-        return NumberText::FormatFixed(static_cast<double>(count) / result.SampleSize * 100.0, 2) + "%";
     };
 
     if (best) {
@@ -318,73 +318,20 @@ int Search(Arguments args) {
                 line({std::to_string(h) + " (" + std::to_string(result.Count1[static_cast<size_t>(h)]) + "):",
                       TCombinationSearch::CsnText(result.CSN1[static_cast<size_t>(h)])});
     } else if (options.Mode == TSearchMode::Filter) {
-        const std::string t = std::to_string(result.Threshold);
-        out += "EXTREMIDADES DO FUNIL (<" + t + " acertos)\n";
-        out += "Maximo atraso: " + std::to_string(result.MaxDelay) + "\n";
-        if (result.Floor > 0) out += "Atrasos >= " + std::to_string(result.Floor) + "\n";
-        out += "Combinações: " + std::to_string(result.DelayList.size()) + "\n";
-        for (const TCsnValue c : result.DelayList) out += TCombinationSearch::CsnText(c) + "\n";
-        out += "-------------\n";
-        out += "EXTREMIDADES DO FUNIL (>=" + t + " acertos)\n";
-        out += "Maximo adiantamento: " + std::to_string(result.MaxAdvance) + "\n";
-        out += "Combinações: " + std::to_string(result.AdvanceList.size()) + "\n";
-        for (const TCsnValue c : result.AdvanceList) out += TCombinationSearch::CsnText(c) + "\n";
+        for (const std::string& text : TRecurrenceAnalysis::FilterMemo(result)) out += text + "\n";
         out += "\n";
         line({"(-)Atrasos/Adiant.(+)", "Combinações"});
-        for (int32_t d = TCombinationSearch::FilterHistogramMax; d >= 0; --d)
-            if (const int32_t c = result.DelayHistogram[static_cast<size_t>(d)]; c != 0)
-                line({std::to_string(-d), std::to_string(c)});
-        for (int32_t a = 0; a <= TCombinationSearch::FilterHistogramMax; ++a)
-            if (const int32_t c = result.AdvanceHistogram[static_cast<size_t>(a)]; c != 0)
-                line({std::to_string(a), std::to_string(c)});
+        for (const TRecurrenceAnalysis::Point& p : TRecurrenceAnalysis::FilterPoints(result))
+            line({std::to_string(static_cast<long long>(p.x)), std::to_string(static_cast<long long>(p.y))});
     } else {
-        const bool wide = options.DoubleCheck || options.Mode == TSearchMode::Consecutive;
-        std::vector<std::string> header = {"Acertos", "Concursos",  "Chance",
-                                           "CSN",     "Combinação", "Últ.conc."};
-        if (wide) header.insert(header.end(), {"Concs:2", "Chance:2", "CSN:2", "Comb:2", "Últ:2"});
-        line(header);
-        for (int32_t h = 0; h <= k; ++h) {
-            const auto i = static_cast<size_t>(h);
-            std::vector<std::string> row(header.size());
-            row[0] = std::to_string(h);
-            if (result.Count1[i] >= 1) {
-                row[1] = std::to_string(result.Count1[i]);
-                row[2] = chance(result.Count1[i]);
-                row[3] = TCombinationSearch::CsnText(result.CSN1[i]);
-                row[4] = search.CombinationText(result.CSN1[i]);
-                row[5] = std::to_string(result.Last1[i]);
-                if (wide) {
-                    row[6] = std::to_string(result.Count2[i]);
-                    row[7] = chance(result.Count2[i]);
-                    row[8] = TCombinationSearch::CsnText(result.CSN2[i]);
-                    row[9] = result.CSN2[i] >= 1 ? search.CombinationText(result.CSN2[i]) : "";
-                    row[10] = std::to_string(result.Last2[i]);
-                }
-            }
-            line(row);
-        }
-        if (options.Mode == TSearchMode::Consecutive) {
-            // The streak table: rows hit counts, columns streak lengths, as
-            // far as the last non-empty row and column.
-            size_t rows = 1, columns = 1;
-            for (size_t h = 1; h < result.StreakTable.size(); ++h)
-                for (size_t j = 1; j < result.StreakTable[h].size(); ++j)
-                    if (result.StreakTable[h][j] > 0) {
-                        rows = std::max(rows, h + 1);
-                        columns = std::max(columns, j + 1);
-                    }
+        const bool consecutive = options.Mode == TSearchMode::Consecutive;
+        analysis.Load(options.SampleSize, options.DoubleCheck || consecutive);
+        analysis.SetResults(result);
+        for (const std::vector<std::string>& row : analysis.ResultGrid()) line(row);
+        if (consecutive) {
+            // The streak table: rows hit counts, columns streak lengths.
             out += "\n";
-            std::vector<std::string> top = {"Acertos/Consecut."};
-            for (size_t j = 1; j < columns; ++j) top.push_back(std::to_string(j));
-            line(top);
-            for (size_t h = 1; h < rows; ++h) {
-                std::vector<std::string> row = {std::to_string(h)};
-                for (size_t j = 1; j < columns; ++j) {
-                    const int32_t c = result.StreakTable[h][j];
-                    row.push_back(c > 0 ? std::to_string(c) : "");
-                }
-                line(row);
-            }
+            for (const std::vector<std::string>& row : analysis.StreakGrid()) line(row);
         }
     }
     out += result.Stopped ? "Parado.\n" : "Finalizado.\n";

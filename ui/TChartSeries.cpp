@@ -151,6 +151,15 @@ void TChartSeries::SetBarWidth(double fraction) {
     dirty_ = true;
 }
 
+void TChartSeries::SetShownInLegend(bool shown) {
+    for (QLegendMarker* marker : chart_.legend()->markers(QtSeries())) marker->setVisible(shown);
+}
+
+bool TChartSeries::ShownInLegend() const {
+    const QList<QLegendMarker*> markers = chart_.legend()->markers(QtSeries());
+    return std::any_of(markers.begin(), markers.end(), [](const QLegendMarker* m) { return m->isVisible(); });
+}
+
 void TChartSeries::SetBarOffset(double fraction) {
     barOffset_ = fraction;
     dirty_ = true;

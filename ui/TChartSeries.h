@@ -58,6 +58,9 @@ public:
     void SetPercentInMarks(bool percent);
     void SetVisible(bool visible);
     bool Visible() const;
+    // Whether the series has an entry in the chart's legend.
+    void SetShownInLegend(bool shown);
+    bool ShownInLegend() const;
     // Bars: width as a fraction of the smallest step between x values
     // (default 0.8), and a shift of every bar in the same unit, so that two
     // series can stand side by side (for example widths 0.4, offsets -0.2/0.2).
