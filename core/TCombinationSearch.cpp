@@ -26,13 +26,25 @@ TCsnValue SaturatingAdd(TCsnValue a, TCsnValue b) {
 struct TPrepared {
     int32_t n = 0;
     int32_t k = 0;
-    int32_t bits = 0;                // bits of a hit counter: bit_width(k)
     int32_t S = 0;                   // sample draws (bit i = sample draw i, oldest first)
     int32_t W = 0;                   // 64-bit words per sample bit set
     int32_t Dp = 0;                  // considered draws
     int32_t Wn = 0;                  // 64-bit words per ball bit set (bits 0..n)
     std::vector<uint64_t> ballMasks; // [(n + 1) x W]: sample draws holding ball b
     std::vector<uint64_t> drawBits;  // [Dp x Wn]: balls of each considered draw
+    // [b]: the most sample draws that hold one ball of b..n (a bound on what
+    // a last ball can add to a prefix's hit counts).
+    std::vector<int32_t> suffixMaxFreq;
+    // [h]: the highest count of h hits any worker has found in this scan.
+    // The final record of h counts at least that much, so a candidate below
+    // it is never the record, whichever block it is in.
+    std::atomic<int32_t>* bestCounts = nullptr;
+    // [b x (k + 1) + r]: the sum of the r largest sample frequencies among
+    // balls b..n (b = 1..n + 1).
+    std::vector<int32_t> topFrequencies;
+    // [m x k + r]: C(m, r), the candidates below a prefix with r balls to
+    // come from m; only for universes walked in full (at most 2^53).
+    std::vector<TCsnValue> completions;
     const TCombinationSearch* search = nullptr;
 };
 
@@ -70,15 +82,22 @@ struct TTask {
     int32_t threshold = 0, floor = 0, listHits = 0, listStreak = 0;
 };
 
-// Bit-sliced counters of the balls of a prefix: per level, bits x W words.
+// The hit counts of every prefix of the current candidate: for depth d
+// (its first d balls) and h = 0..d, the sample draws where they have h hits.
 struct TPrefixState {
-    std::vector<uint64_t> levels;  // (k) x bits x W
-    std::vector<uint64_t> E;       // k x W: sample draws where the prefix has h hits
-    std::vector<int32_t> cntE;     // popcounts of E
+    std::vector<uint64_t> levels;  // k x k x W: [depth][h] masks (h > depth: empty)
+    std::vector<int32_t> counts;   // k x k: their popcounts
+    const uint64_t* E = nullptr;   // the full prefix's masks (depth k - 1)
+    const int32_t* cntE = nullptr; // and their popcounts
     std::vector<uint64_t> ballSet; // k x Wn: ball bit set of the prefix, per level
     std::vector<int32_t> x;        // scratch: popcounts per (h, last ball)
     std::vector<int32_t> cur;      // scratch
-    std::vector<int32_t> need;     // scratch
+    // [h]: the smallest count that could still be a record: at least 1, the
+    // block's own record and (refreshed now and then) every worker's best.
+    std::vector<int32_t> need;
+    uint32_t runs = 0;
+    std::vector<int32_t> active; // scratch: hit counts a run can still improve
+    std::vector<int32_t> rows;   // scratch: the x rows they read
 };
 
 using std::popcount;
@@ -90,25 +109,29 @@ template <int FixedW> [[gnu::always_inline]] inline int Words(const TPrepared& p
         return p.W;
 }
 
+// Depths from + 1 .. upto (k - 1 by default) of the prefix: adding ball m to a depth moves the
+// draws that hold it one hit up.
 template <int FixedW>
 [[gnu::always_inline]] inline void BuildLevels(const TPrepared& p, TPrefixState& st,
-                                               std::span<const int32_t> prefix, int from) {
+                                               std::span<const int32_t> prefix, int from, int upto = -1) {
     const int W = Words<FixedW>(p);
-    const int B = p.bits;
-    const size_t levelSize = static_cast<size_t>(B) * W;
-    const int k1 = p.k - 1;
-    for (int i = from; i < k1; ++i) {
-        // level i + 1 = level i + ball prefix[i]
+    const int k = p.k;
+    const size_t levelSize = static_cast<size_t>(k) * W;
+    if (upto < 0) upto = k - 1;
+    for (int i = from; i < upto; ++i) {
         const uint64_t* src = st.levels.data() + static_cast<size_t>(i) * levelSize;
         uint64_t* dst = st.levels.data() + static_cast<size_t>(i + 1) * levelSize;
+        int32_t* cnt = st.counts.data() + static_cast<size_t>(i + 1) * k;
         const uint64_t* m = p.ballMasks.data() + static_cast<size_t>(prefix[static_cast<size_t>(i)]) * W;
-        for (int w = 0; w < W; ++w) {
-            uint64_t carry = m[w];
-            for (int j = 0; j < B; ++j) {
-                const uint64_t s = src[j * W + w];
-                dst[j * W + w] = s ^ carry;
-                carry &= s;
+        for (int h = 0; h <= i + 1; ++h) {
+            int32_t c = 0;
+            for (int w = 0; w < W; ++w) {
+                const uint64_t stay = src[h * W + w] & ~m[w];
+                const uint64_t rise = h > 0 ? src[(h - 1) * W + w] & m[w] : 0;
+                dst[h * W + w] = stay | rise;
+                c += popcount(stay | rise);
             }
+            cnt[h] = c;
         }
         const uint64_t* bs = st.ballSet.data() + static_cast<size_t>(i) * p.Wn;
         uint64_t* bd = st.ballSet.data() + static_cast<size_t>(i + 1) * p.Wn;
@@ -116,20 +139,27 @@ template <int FixedW>
         const int32_t ball = prefix[static_cast<size_t>(i)];
         bd[ball >> 6] |= uint64_t(1) << (ball & 63);
     }
-    // Decode the counters of the whole prefix into one mask per hit count.
-    const uint64_t* top = st.levels.data() + static_cast<size_t>(k1) * levelSize;
-    for (int h = 0; h < p.k; ++h) {
-        int32_t c = 0;
-        for (int w = 0; w < W; ++w) {
-            uint64_t e = ~uint64_t(0);
-            for (int j = 0; j < B; ++j) e &= ((h >> j) & 1) ? top[j * W + w] : ~top[j * W + w];
-            const int valid = p.S - w * 64;
-            if (valid < 64) e &= (uint64_t(1) << valid) - 1;
-            st.E[static_cast<size_t>(h) * W + w] = e;
-            c += popcount(e);
-        }
-        st.cntE[static_cast<size_t>(h)] = c;
+}
+
+// Whether no candidate below the depth-d prefix ending in ball `last` can
+// take a record. The k - d balls still to come are among last + 1..n; a draw
+// where the prefix has a < h hits reaches h only if it holds one of them, so
+// at most the sum of their r largest frequencies such draws reach it, and
+// only from a >= h - r:
+//   count(h) <= counts[d][h] + min(sum of counts[d][h - r .. h - 1], top_r).
+template <int FixedW> bool Hopeless(const TPrepared& p, TPrefixState& st, int d, int32_t last) {
+    const int k = p.k;
+    const int remaining = k - d;
+    const int32_t top = p.topFrequencies[static_cast<size_t>(last + 1) * (k + 1) + remaining];
+    const int32_t* cnt = st.counts.data() + static_cast<size_t>(d) * k;
+    int32_t below = 0; // counts[d][h - r .. h - 1]
+    for (int h = 0; h <= k; ++h) {
+        if (h - 1 >= 0 && h - 1 <= d) below += cnt[h - 1];
+        if (h - 1 - remaining >= 0 && h - 1 - remaining <= d) below -= cnt[h - 1 - remaining];
+        const int32_t bound = (h <= d ? cnt[h] : 0) + std::min(below, top);
+        if (bound >= st.need[static_cast<size_t>(h)]) return false;
     }
+    return true;
 }
 
 // Sample draws where the candidate prefix + last ball has h hits.
@@ -166,10 +196,42 @@ template <int FixedW>
     const int k = p.k;
     constexpr int Batch = 64;
     int32_t* x = st.x.data();
+    const bool doubleCheck = task.mode == TSearchMode::Recurrence && task.doubleH >= 0;
+    const bool recency = task.mode == TSearchMode::Recurrence;
+    // need[h]: the smallest count that could still take the record of h (a
+    // count of 0 never does). A candidate's count of h is the prefix's
+    // draws of h hits without the last ball plus its draws of h - 1 hits
+    // with it, so it is at most cntE[h] + min(cntE[h - 1], the most draws
+    // one of the remaining last balls is in). The hit counts this bound
+    // cannot lift to their record are left out for the whole run, and a
+    // run where none is left is skipped: most runs are, once the records
+    // have grown.
+    int32_t* need = st.need.data();
+    const int32_t* cntE = st.cntE;
+    // The active hit counts, and the x rows they read (cur[h] reads x[h]
+    // and x[h - 1]; there is no x[k]).
+    int32_t* active = st.active.data();
+    int32_t* rows = st.rows.data();
+    int activeCount = 0, rowCount = 0;
+    if (!doubleCheck) {
+        const int32_t most = p.suffixMaxFreq[static_cast<size_t>(from)];
+        // What the other workers found raises the bar now and then.
+        if ((++st.runs & 63) == 0)
+            for (int h = 0; h <= k; ++h)
+                need[h] = std::max(need[h], p.bestCounts[h].load(std::memory_order_relaxed));
+        for (int h = 0; h <= k; ++h) {
+            const int32_t bound = (h < k ? cntE[h] : 0) + (h > 0 ? std::min(cntE[h - 1], most) : 0);
+            if (bound < need[h]) continue;
+            active[activeCount++] = h;
+            if (h > 0 && (rowCount == 0 || rows[rowCount - 1] != h - 1)) rows[rowCount++] = h - 1;
+            if (h < k) rows[rowCount++] = h;
+        }
+        if (activeCount == 0) return;
+    }
     for (int b0 = from; b0 <= to; b0 += Batch) {
         const int len = std::min(Batch, to - b0 + 1);
         const uint64_t* masks = p.ballMasks.data() + static_cast<size_t>(b0) * W;
-        if (task.mode == TSearchMode::Recurrence && task.doubleH >= 0) {
+        if (doubleCheck) {
             const int h = task.doubleH;
             for (int j = 0; j < len; ++j) {
                 int32_t c = 0;
@@ -186,10 +248,12 @@ template <int FixedW>
             }
             continue;
         }
-        // x[h][j] = hits-h draws of the prefix that also hold ball b0 + j:
-        // a plain loop over contiguous masks, vectorised where it can be.
-        for (int h = 0; h < k; ++h) {
-            const uint64_t* e = st.E.data() + static_cast<size_t>(h) * W;
+        // x[h][j] = hits-h draws of the prefix that also hold ball b0 + j,
+        // for the hit counts the active ones read: a plain loop over
+        // contiguous masks, vectorised where it can be.
+        for (int i = 0; i < rowCount; ++i) {
+            const int h = rows[i];
+            const uint64_t* e = st.E + static_cast<size_t>(h) * W;
             int32_t* xh = x + h * Batch;
             for (int j = 0; j < len; ++j) {
                 int32_t c = 0;
@@ -197,29 +261,21 @@ template <int FixedW>
                 xh[j] = c;
             }
         }
-        const bool recency = task.mode == TSearchMode::Recurrence;
-        // need[h]: the smallest count that could still take the record of h
-        // (a count of 0 never does).
-        int32_t* need = st.need.data();
-        const int32_t* cntE = st.cntE.data();
-        for (int h = 0; h <= k; ++h) need[h] = std::max(1, r.rec1[static_cast<size_t>(h)].count);
         for (int j = 0; j < len; ++j) {
             bool any = false;
-            int32_t below = 0; // x[h - 1]
-            for (int h = 0; h < k; ++h) {
-                const int32_t xh = x[h * Batch + j];
-                any |= cntE[h] - xh + below >= need[h];
-                below = xh;
-            }
-            any |= below >= need[k];
-            if (!any) continue;
-            for (int h = 0; h <= k; ++h)
-                st.cur[static_cast<size_t>(h)] =
+            for (int i = 0; i < activeCount; ++i) {
+                const int h = active[i];
+                const int32_t c =
                     (h < k ? cntE[h] - x[h * Batch + j] : 0) + (h > 0 ? x[(h - 1) * Batch + j] : 0);
+                st.cur[static_cast<size_t>(h)] = c;
+                any |= c >= need[h];
+            }
+            if (!any) continue;
             const uint64_t* m = masks + static_cast<size_t>(j) * W;
             const TCsnValue csn = csn0 + static_cast<TCsnValue>(b0 - from + j);
             int32_t newest = -1;
-            for (int h = 0; h <= k; ++h) {
+            for (int i = 0; i < activeCount; ++i) {
+                const int h = active[i];
                 const int32_t c = st.cur[static_cast<size_t>(h)];
                 TRecord& rec = r.rec1[static_cast<size_t>(h)];
                 if (c == 0 || c < rec.count) continue;
@@ -233,6 +289,10 @@ template <int FixedW>
                 if (newest < 0) newest = NewestHits<FixedW>(p, st, m);
                 rec = TRecord{c, rc, newest, csn};
                 need[h] = c;
+                std::atomic<int32_t>& best = p.bestCounts[h];
+                for (int32_t seen = best.load(std::memory_order_relaxed);
+                     seen < c && !best.compare_exchange_weak(seen, c, std::memory_order_relaxed);) {
+                }
             }
         }
     }
@@ -333,13 +393,22 @@ template <int FixedW>
     const int k = p.k;
     const int W = Words<FixedW>(p);
     TPrefixState st;
-    st.levels.assign(static_cast<size_t>(k) * p.bits * W, 0);
-    st.E.assign(static_cast<size_t>(k) * W, 0);
-    st.cntE.assign(static_cast<size_t>(k), 0);
+    st.levels.assign(static_cast<size_t>(k) * k * W, 0);
+    st.counts.assign(static_cast<size_t>(k) * k, 0);
+    // Depth 0: every sample draw has 0 hits.
+    for (int w = 0; w < W; ++w) {
+        const int valid = p.S - w * 64;
+        st.levels[static_cast<size_t>(w)] = valid >= 64 ? ~uint64_t(0) : (uint64_t(1) << valid) - 1;
+    }
+    st.counts[0] = p.S;
+    st.E = st.levels.data() + static_cast<size_t>(k - 1) * k * W;
+    st.cntE = st.counts.data() + static_cast<size_t>(k - 1) * k;
     st.ballSet.assign(static_cast<size_t>(k) * p.Wn, 0);
     st.x.assign(static_cast<size_t>(k) * 64, 0);
     st.cur.assign(static_cast<size_t>(k) + 1, 0);
-    st.need.assign(static_cast<size_t>(k) + 1, 0);
+    st.need.assign(static_cast<size_t>(k) + 1, 1);
+    st.active.assign(static_cast<size_t>(k) + 1, 0);
+    st.rows.assign(static_cast<size_t>(k) + 1, 0);
     std::vector<int32_t> balls(static_cast<size_t>(k), 0);
     const bool walks = task.mode == TSearchMode::Consecutive || task.mode == TSearchMode::Filter ||
                        task.mode == TSearchMode::Listing;
@@ -361,6 +430,11 @@ template <int FixedW>
     TCsnValue csn = block.first;
     const TCsnValue end = block.first + block.count;
     int first = balls[static_cast<size_t>(k - 1)];
+    // Whole subtrees are skipped only in the record scans of the first
+    // combination, and only where the universe is walked in CSN order.
+    const bool prune =
+        !p.completions.empty() && !walks &&
+        (task.mode == TSearchMode::Best || (task.mode == TSearchMode::Recurrence && task.doubleH < 0));
     for (;;) {
         if (stop.load(std::memory_order_relaxed)) return;
         const TCsnValue left = end - csn;
@@ -370,15 +444,32 @@ template <int FixedW>
         csn += static_cast<TCsnValue>(last - first + 1);
         if (csn >= end) return;
         // Next prefix in lexicographic order; position i may hold at most
-        // n - k + 1 + i.
+        // n - k + 1 + i. Each new prefix of depth i + 1 whose candidates
+        // cannot take a record is skipped whole: its C(n - ball, k - 1 - i)
+        // candidates follow it in CSN order.
         int i = k - 2;
         while (i >= 0 && balls[static_cast<size_t>(i)] == p.n - k + 1 + i) --i;
         if (i < 0) return;
-        ++balls[static_cast<size_t>(i)];
-        for (int j = i + 1; j < k - 1; ++j)
-            balls[static_cast<size_t>(j)] = balls[static_cast<size_t>(j - 1)] + 1;
-        BuildLevels<FixedW>(p, st, prefix, i);
-        first = k >= 2 ? balls[static_cast<size_t>(k - 2)] + 1 : 1;
+        for (;;) {
+            ++balls[static_cast<size_t>(i)];
+            BuildLevels<FixedW>(p, st, prefix, i, i + 1);
+            const int32_t ball = balls[static_cast<size_t>(i)];
+            // The last depth is bounded by the run itself.
+            if (prune && i < k - 2 && Hopeless<FixedW>(p, st, i + 1, ball)) {
+                const TCsnValue skipped = p.completions[static_cast<size_t>(p.n - ball) * k + (k - 1 - i)];
+                const TCsnValue counted = std::min(skipped, end - csn);
+                r.examined += static_cast<uint64_t>(counted);
+                csn += counted;
+                if (csn >= end) return;
+                while (i >= 0 && balls[static_cast<size_t>(i)] == p.n - k + 1 + i) --i;
+                if (i < 0) return;
+                continue;
+            }
+            if (i == k - 2) break;
+            balls[static_cast<size_t>(i + 1)] = ball;
+            ++i;
+        }
+        first = balls[static_cast<size_t>(k - 2)] + 1;
     }
 }
 
@@ -686,9 +777,11 @@ TSearchResult TCombinationSearch::Run(const TSearchOptions& options, const TSear
     const auto draws = static_cast<int32_t>(game_.Draws.size());
 
     TPrepared p;
+    std::vector<std::atomic<int32_t>> bestCounts(static_cast<size_t>(k) + 1);
+    for (std::atomic<int32_t>& best : bestCounts) best.store(0);
+    p.bestCounts = bestCounts.data();
     p.n = n;
     p.k = k;
-    p.bits = std::bit_width(static_cast<uint32_t>(k));
     p.Dp = best || !options.WithoutLast ? draws : draws - 1;
     // The sample never reaches before draw 0 of the considered history.
     p.S = std::min(options.SampleSize, p.Dp);
@@ -700,7 +793,34 @@ TSearchResult TCombinationSearch::Run(const TSearchOptions& options, const TSear
         for (const int32_t ball : game_.Draws[static_cast<size_t>(p.Dp - p.S + i)])
             if (ball >= 1 && ball <= n)
                 p.ballMasks[static_cast<size_t>(ball) * p.W + i / 64] |= uint64_t(1) << (i % 64);
+    p.suffixMaxFreq.assign(static_cast<size_t>(n) + 2, 0);
+    for (int32_t b = n; b >= 1; --b) {
+        int32_t f = 0;
+        for (int32_t w = 0; w < p.W; ++w) f += std::popcount(p.ballMasks[static_cast<size_t>(b) * p.W + w]);
+        p.suffixMaxFreq[static_cast<size_t>(b)] = std::max(f, p.suffixMaxFreq[static_cast<size_t>(b) + 1]);
+    }
     const bool walks = !best && options.Mode != TSearchMode::Recurrence;
+    if (!walks && !reduced) {
+        // Bounds for skipping hopeless prefixes of the full universe.
+        p.topFrequencies.assign(static_cast<size_t>(n + 2) * (k + 1), 0);
+        std::vector<int32_t> frequencies;
+        for (int32_t b = n; b >= 1; --b) {
+            int32_t f = 0;
+            for (int32_t w = 0; w < p.W; ++w)
+                f += std::popcount(p.ballMasks[static_cast<size_t>(b) * p.W + w]);
+            frequencies.insert(std::upper_bound(frequencies.begin(), frequencies.end(), f, std::greater<>()),
+                               f);
+            int32_t sum = 0;
+            for (int32_t r = 1; r <= k; ++r) {
+                if (static_cast<size_t>(r) <= frequencies.size())
+                    sum += frequencies[static_cast<size_t>(r - 1)];
+                p.topFrequencies[static_cast<size_t>(b) * (k + 1) + r] = sum;
+            }
+        }
+        p.completions.assign(static_cast<size_t>(n + 1) * k, 0);
+        for (int32_t m = 0; m <= n; ++m)
+            for (int32_t r = 0; r < k; ++r) p.completions[static_cast<size_t>(m) * k + r] = Binomial(m, r);
+    }
     if (walks) {
         p.drawBits.assign(static_cast<size_t>(p.Dp) * p.Wn, 0);
         for (int32_t d = 0; d < p.Dp; ++d)
