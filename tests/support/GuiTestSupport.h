@@ -9,6 +9,7 @@
 #include "TForm3.h"
 #include "TForm4.h"
 #include "TForm9.h"
+#include "TForm11.h"
 #include "TForm7.h"
 #include "TForm6.h"
 #include "TInputBox.h"
@@ -146,6 +147,7 @@ protected:
         main.SetPrioritySetter([](int) { return true; });
         TForm4::Install(main);
         TForm9::Install(main);
+        TForm11::Install(main);
         TForm7::Install(main);
         TForm6::Install(main);
         TUpdateRunner::Install(main);
