@@ -165,6 +165,11 @@ TEST_F(TForm11Test, OpensWithItsControlsTextsAndDefaults) {
     for (int p = 0; p < 6; ++p) newest.append(lottery.SortedDraws[static_cast<size_t>(p)][3046]);
     EXPECT_EQ(Listed(window, "NÃO APOSTAR EM:"), newest);
 
+    // The command again brings the same window forward.
+    Action(game, "Anliseposicionalbayesiana1")->trigger();
+    EXPECT_EQ(game->AnalysisWindow(TLottery::PositionalBayesian), window);
+    EXPECT_EQ(main.MdiArea()->activeSubWindow(), window->parentWidget());
+
     const QPointer<TForm11> closed(window);
     CloseFrame(window);
     EXPECT_TRUE(closed.isNull());
