@@ -3,6 +3,7 @@
 #include "TForm2.h"
 #include "TForm4.h"
 #include "TForm9.h"
+#include "TForm11.h"
 #include "TForm7.h"
 #include "TForm10.h"
 #include "TForm6.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     TForm6::Install(mainWindow);
     TForm4::Install(mainWindow);
     TForm9::Install(mainWindow);
+    TForm11::Install(mainWindow);
     TForm7::Install(mainWindow);
     TForm10::Install(mainWindow);
     TUpdateRunner::Install(mainWindow);

@@ -9,6 +9,7 @@
 #include "TForm3.h"
 #include "TForm4.h"
 #include "TForm9.h"
+#include "TForm11.h"
 #include "TForm7.h"
 #include "TForm10.h"
 #include "TForm6.h"
@@ -147,6 +148,7 @@ protected:
         main.SetPrioritySetter([](int) { return true; });
         TForm4::Install(main);
         TForm9::Install(main);
+        TForm11::Install(main);
         TForm7::Install(main);
         TForm10::Install(main);
         TForm6::Install(main);
