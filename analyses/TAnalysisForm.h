@@ -43,6 +43,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
+class QTableView;
 class QTableWidget;
 class QToolBar;
 class QVBoxLayout;
@@ -86,8 +87,9 @@ public:
     int SampleSize() const;
     bool Running() const { return running_; }
 
-    // The grid as text: every cell followed by TAB, every row by CR LF.
-    QString GridText() const;
+    // The grid as text: every cell followed by TAB, every row by CR LF. A
+    // window that shows its table through a model of its own gives its text.
+    virtual QString GridText() const;
 
 public slots:
     void UpDown1Click();
@@ -126,6 +128,10 @@ protected:
     QMenu* ToolsMenu() const { return toolsMenu_; }
     // Charts get the window's pop-up menu and are recognised as its source.
     void AttachChart(TChartView* chart);
+    // Shows a view over the window's own model in place of the string grid
+    // sg1 (which stays, hidden, for the frame's cell helpers); the view gets
+    // the window's pop-up menu. The window then overrides GridText.
+    void SetGridView(QTableView* view);
 
     // Worker runs. work runs on a worker thread; finished runs on this
     // window's thread after it, unless the window is being destroyed.

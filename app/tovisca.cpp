@@ -4,6 +4,7 @@
 #include "TForm4.h"
 #include "TForm9.h"
 #include "TForm7.h"
+#include "TForm5.h"
 #include "TForm6.h"
 #include "TUpdateRunner.h"
 
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     TForm4::Install(mainWindow);
     TForm9::Install(mainWindow);
     TForm7::Install(mainWindow);
+    TForm5::Install(mainWindow);
     TUpdateRunner::Install(mainWindow);
     // Without a window manager "maximised" means nothing: take the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())

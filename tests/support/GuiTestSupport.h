@@ -10,6 +10,7 @@
 #include "TForm4.h"
 #include "TForm9.h"
 #include "TForm7.h"
+#include "TForm5.h"
 #include "TForm6.h"
 #include "TInputBox.h"
 #include "TMessageBox.h"
@@ -147,6 +148,7 @@ protected:
         TForm4::Install(main);
         TForm9::Install(main);
         TForm7::Install(main);
+        TForm5::Install(main);
         TForm6::Install(main);
         TUpdateRunner::Install(main);
         main.resize(1400, 1000);
