@@ -81,6 +81,7 @@ TForm5::TForm5(TForm3& game, QWidget* parent)
                              .DeltaNeighbours = 3},
                     parent),
       engine_(std::make_unique<TDelayAnalysis>(Lottery())) {
+    resize(696, 480);
     OptionsBox()->setTitle(QStringLiteral("Análise do atraso por bola"));
     BuildOwnControls();
     BuildCharts();

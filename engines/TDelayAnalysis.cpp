@@ -171,8 +171,16 @@ long double TDelayAnalysis::Value(int b, int r) const {
 }
 
 double TDelayAnalysis::Rounded(long double value, int decimals) {
-    const long double scale = std::pow(10.0L, decimals);
-    const auto rounded = static_cast<double>(std::nearbyint(value * scale) / scale);
+    // Relative-view numbers are far below 1, so value x 10^8 fits a long
+    // long; llrint rounds halves to even as the text does. The whole number
+    // of units is divided in double: one correctly rounded division gives the
+    // double nearest the decimal text. (A library power and a long double
+    // division per cell took most of the time of a whole table.)
+    static constexpr double Scales[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    const double scale = Scales[std::clamp(decimals, 0, 8)];
+    const long double scaled = value * scale;
+    if (!(std::fabs(scaled) < 0x1p62L)) return static_cast<double>(value);
+    const double rounded = static_cast<double>(std::llrint(scaled)) / scale;
     return rounded == 0 ? 0.0 : rounded; // no negative zero
 }
 
