@@ -629,15 +629,18 @@ TDelayAnalysis::PreviewResult TDelayAnalysis::Preview() {
         line.SetPoint(r - rows.First, r, selected[static_cast<size_t>(r - rows.First)]);
     line.Compute();
     result.Slope = line.LastSlope();
+    // A curve that runs out of range at some row (an exponential of a steep
+    // fit) leaves that row without a point rather than drawing a non-number.
+    const auto addPoint = [&](int r, double y) {
+        if (std::isfinite(y)) result.RegressionLine.push_back({static_cast<double>(r), y});
+    };
     const auto regression = [&](auto& fit) {
         fit.Fit(line);
-        for (int r = rows.First; r <= rows.Last; ++r)
-            result.RegressionLine.push_back({static_cast<double>(r), fit.Predict(r)});
+        for (int r = rows.First; r <= rows.Last; ++r) addPoint(r, fit.Predict(r));
     };
     switch (Kind) {
     case Regression::Linear:
-        for (int r = rows.First; r <= rows.Last; ++r)
-            result.RegressionLine.push_back({static_cast<double>(r), line.Predict(r)});
+        for (int r = rows.First; r <= rows.Last; ++r) addPoint(r, line.Predict(r));
         break;
     case Regression::Exponential: {
         TNLRExp fit;

@@ -286,6 +286,14 @@ TEST_F(DelayTest, ConstantSeriesGiveDefinedStatistics) {
               Texts({"Tendência à atraso", "Probabilidade teórica:", "0,50000000",
                      "Probabilidade média total:", "0,00000000",
                      "Probabilidade média da dezena:", "0,00000000", "------------", "Sem previsão"}));
+    // Every regression kind draws a defined line over the constant series.
+    for (const auto kind : {Analysis::Regression::Linear, Analysis::Regression::Exponential,
+                            Analysis::Regression::Logarithmic, Analysis::Regression::Power}) {
+        analysis.Kind = kind;
+        const Analysis::PreviewResult fit = analysis.Preview();
+        ASSERT_EQ(fit.RegressionLine.size(), 11u);
+        for (const auto& point : fit.RegressionLine) EXPECT_EQ(point.y, 0) << static_cast<int>(kind);
+    }
     // A one-row sample: its mean is that row's value, not a division by zero.
     analysis.SampleSize = 0;
     const Analysis::PreviewResult one = analysis.Preview();
