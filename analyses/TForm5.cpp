@@ -3,11 +3,20 @@
 #include "NumberText.h"
 #include "TChartSeries.h"
 #include "TChartView.h"
+#include "TDelayCharts.h"
 #include "TDelayTableModel.h"
 #include "TForm2.h"
 #include "TForm3.h"
+#include "TMessageBox.h"
+#include "TQSGLine.h"
+#include "TQSpiderAxe.h"
+#include "TQSpiderGraph.h"
+#include "TWL.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFont>
 #include <QGroupBox>
@@ -16,14 +25,18 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPieSeries>
+#include <QPieSlice>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScatterSeries>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStyle>
 #include <QTableView>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace {
@@ -50,10 +63,59 @@ QRadioButton* Radio(QWidget* parent, const char* name, const QString& caption, c
     return radio;
 }
 
+const QString ZoomHint = QStringLiteral("Marque uma área no gráfico para zoom");
+
 void Fill(TChartSeries& series, const std::vector<Analysis::Point>& points) {
     series.Clear();
     for (const Analysis::Point& point : points) series.Append(point.x, point.y);
     series.Redraw();
+}
+
+// Every series of a chart from its own list, drawn once at the end (a chart
+// of one series per ball would otherwise rescale once per ball).
+void FillAll(TChartView& chart, const std::vector<TDelayCharts::Series>& series) {
+    for (int i = 0; i < chart.SeriesCount(); ++i) {
+        TChartSeries& target = chart.Series(i);
+        target.Clear();
+        if (static_cast<size_t>(i) >= series.size()) continue;
+        for (const Analysis::Point& point : series[static_cast<size_t>(i)]) target.Append(point.x, point.y);
+    }
+    chart.Redraw();
+}
+
+// A pie of one slice per ball, biggest first and pulled out by a quarter.
+void FillPie(TChartView& chart, const std::vector<std::string>& labels, const std::vector<double>& values) {
+    TChartSeries& pie = chart.Series(0);
+    pie.Clear();
+    for (const size_t i : TDelayCharts::Descending(values))
+        pie.AppendLabelled(static_cast<double>(i) + 1, values[i], QString::fromStdString(labels[i]));
+    chart.Redraw();
+    if (auto* slices = qobject_cast<QPieSeries*>(pie.QtSeries()); slices && !slices->slices().isEmpty()) {
+        QPieSlice* biggest = slices->slices().first();
+        biggest->setExploded(true);
+        biggest->setExplodeDistanceFactor(0.25);
+    }
+}
+
+TChartView* MakeChart(QWidget* parent, const char* name, const QString& title, const QString& bottom = {},
+                      const QString& left = {}) {
+    auto* chart = new TChartView(parent);
+    chart->setObjectName(QString::fromLatin1(name));
+    chart->SetTitle(title);
+    if (!bottom.isEmpty() || !left.isEmpty()) chart->SetAxisTitles(bottom, left);
+    chart->setToolTip(ZoomHint);
+    chart->SetGradientBackground(QColor(235, 240, 255), Qt::white);
+    chart->setMinimumHeight(160);
+    return chart;
+}
+
+TChartView* MakePie(QWidget* parent, const char* name, const QString& title) {
+    TChartView* chart = MakeChart(parent, name, title);
+    chart->SetZoomEnabled(false);
+    TChartSeries& pie = chart->AddPieSeries(QStringLiteral("Share"));
+    pie.SetMarksVisible(true);
+    pie.SetPercentInMarks(true);
+    return chart;
 }
 
 // The box layout that holds a widget, searched from a root layout.
@@ -185,18 +247,24 @@ void TForm5::BuildCharts() {
     GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
     auto* charts = new QVBoxLayout(GroupBox2);
     charts->setContentsMargins(2, 2, 2, 2);
-    Chart1 = new TChartView(GroupBox2);
-    Chart1->setObjectName(QStringLiteral("Chart1"));
-    Chart1->SetTitle(QStringLiteral("Freqüência da bola selecionada"));
-    Chart1->SetAxisTitles(QStringLiteral("Concurso"), QStringLiteral("Atraso(-) ou Adiant.(+)"));
-    Chart1->setToolTip(QStringLiteral("Marque uma área no gráfico para zoom"));
-    Chart1->SetGradientBackground(QColor(235, 240, 255), Qt::white);
-    Chart1->setMinimumHeight(160);
+    charts->setSpacing(0);
+    ComboBox2 = new QComboBox(GroupBox2);
+    ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
+    ComboBox2->setFont(QFont(QStringLiteral("Lucida Console")));
+    ComboBox2->addItems({QStringLiteral("Frequência da bola selecionada"), QStringLiteral("Atraso geral"),
+                         QStringLiteral("Share de maior atraso"), QStringLiteral("Share de menor atraso"),
+                         QStringLiteral("Share de frequencia"), QStringLiteral("Teia de correlação"),
+                         QStringLiteral("Análise das ondaletas"), QStringLiteral("Mapa de retorno"),
+                         QStringLiteral("Periodograma"), QStringLiteral("Distribuição temporal")});
+    charts->addWidget(ComboBox2);
+    Chart1 = MakeChart(GroupBox2, "Chart1", QStringLiteral("Freqüência da bola selecionada"),
+                       QStringLiteral("Concurso"), QStringLiteral("Atraso(-) ou Adiant.(+)"));
     Series1 = &Chart1->AddLineSeries(QStringLiteral("Real"), Qt::red);
     Series2 = &Chart1->AddLineSeries(QStringLiteral("Previsão"), Qt::green);
     Series3 = &Chart1->AddLineSeries(QStringLiteral("Regressão linear"), Qt::blue);
-    charts->addWidget(Chart1);
+    charts->addWidget(Chart1, 1);
     AttachChart(Chart1);
+    BuildChartViews(GroupBox2, charts);
     lower->addWidget(GroupBox2, 1);
 
     GroupBox3 = new QGroupBox(QStringLiteral("Regressão"), this);
@@ -247,6 +315,301 @@ void TForm5::BuildCharts() {
     regression->addWidget(sb3);
     regression->addStretch(1);
     lower->addWidget(GroupBox3);
+}
+
+void TForm5::BuildChartViews(QWidget* box, QBoxLayout* layout) {
+    Chart2 = MakeChart(box, "Chart2", QStringLiteral("Atraso geral"), QStringLiteral("Vez"),
+                       QStringLiteral("Atraso (jogos)"));
+    Chart3 = MakePie(box, "Chart3", QStringLiteral("Share de maior atraso"));
+    Chart4 = MakePie(box, "Chart4", QStringLiteral("Share de menor atraso"));
+    Chart5 = MakePie(box, "Chart5", QStringLiteral("Share de frequencia"));
+
+    // The correlation web and its two copy buttons.
+    Chart6 = new TQSpiderGraph(box);
+    Chart6->setObjectName(QStringLiteral("Chart6"));
+    Chart6->setToolTip(
+        QStringLiteral("Coeficiente de correlação obtido pela regressão linear da bola versus as demais."));
+    Chart6->SetTitleCaption(QStringLiteral("Teia de correlação"));
+    Chart6->SetAxesColor(QColor(0, 0, 128));
+    Chart6->SetAxesAutoSized(true);
+    Chart6->SetAxesCaptionsFramed(false);
+    Chart6->SetBorderStyle(TQSpiderGraph::bsNone);
+    Chart6->SetBackGround(TQSpiderGraph::bgTopBottom);
+    Chart6->SetBackGStartColor(Qt::yellow);
+    Chart6->SetBackGFinalColor(Qt::white);
+    Chart6->SetTitlePosition(TQSpiderGraph::qtpTop);
+    Chart6->SetPolygonFill(false);
+    Chart6->SetDefaultPenWidth(2);
+    Chart6->SetShowLinesCaption(true);
+    Chart6->SetLinesBoxTransparent(false);
+    Chart6->SetLinesBoxColor(Qt::white);
+    Chart6->SetHighlightColor(Qt::yellow);
+    Chart6->SetTrackMouseMoves(true);
+    Chart6->SetShowMouseBox(false);
+    Chart6->SetMBoxForColor(Qt::black);
+    Chart6->SetMBoxBackColor(QToolTip::palette().color(QPalette::ToolTipBase));
+    Chart6->SetMBoxUsesLnColor(false);
+    Chart6->setMinimumHeight(160);
+    Button6 = new QPushButton(QStringLiteral("Copiar correlações"), box);
+    Button6->setObjectName(QStringLiteral("Button6"));
+    Button7 = new QPushButton(QStringLiteral("Copiar gráfico"), box);
+    Button7->setObjectName(QStringLiteral("Button7"));
+    connect(Button6, &QPushButton::clicked, this, &TForm5::Button6Click);
+    connect(Button7, &QPushButton::clicked, this, &TForm5::Button7Click);
+
+    Chart7 = MakeChart(box, "Chart7", QStringLiteral("Análise das ondaletas (método Haars)"),
+                       QStringLiteral("Tempo"), QStringLiteral("Valores"));
+    Chart7->SetLegendVisible(false);
+    Chart7Foot = Label(box, "Chart7Foot", QStringLiteral("Nível 0"));
+    Chart7Foot->setAlignment(Qt::AlignCenter);
+    sb1 = new QScrollBar(Qt::Horizontal, box);
+    sb1->setObjectName(QStringLiteral("sb1"));
+    sb1->setRange(0, 0);
+    connect(sb1, &QScrollBar::valueChanged, this, &TForm5::sb1Change);
+    Button5 = new QPushButton(QStringLiteral("WaveLet Level Refresh"), box);
+    Button5->setObjectName(QStringLiteral("Button5"));
+    Button5->hide();
+    connect(Button5, &QPushButton::clicked, this, &TForm5::Button5Click);
+
+    Chart8 = MakeChart(box, "Chart8", QStringLiteral("Mapa de retorno"), QStringLiteral("Retorno"),
+                       QStringLiteral("Frequência"));
+    HistogramY = &Chart8->AddBarSeries(QStringLiteral("Histograma Y"), Qt::green);
+    HistogramY->SetHorizontalBars(true);
+    HistogramY->SetBarWidth(0.3);
+    HistogramX = &Chart8->AddBarSeries(QStringLiteral("Histograma X"), Qt::yellow);
+    HistogramX->SetBarWidth(0.1);
+    Distribution = &Chart8->AddPointSeries(QStringLiteral("Distribuição"), Qt::red);
+    Distribution->SetPointSize(4);
+    if (auto* points = qobject_cast<QScatterSeries*>(Distribution->QtSeries()))
+        points->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+    sb2 = new QScrollBar(Qt::Horizontal, box);
+    sb2->setObjectName(QStringLiteral("sb2"));
+    sb2->setRange(1, 1);
+    connect(sb2, &QScrollBar::valueChanged, this, &TForm5::sb2Change);
+    opHistX = new QCheckBox(QStringLiteral("Histograma X"), box);
+    opHistX->setObjectName(QStringLiteral("opHistX"));
+    opHistY = new QCheckBox(QStringLiteral("Histograma Y"), box);
+    opHistY->setObjectName(QStringLiteral("opHistY"));
+    connect(opHistX, &QCheckBox::clicked, this, &TForm5::opHistXClick);
+    connect(opHistY, &QCheckBox::clicked, this, &TForm5::opHistYClick);
+
+    Chart9 = MakeChart(box, "Chart9", QStringLiteral("Periodograma <br>Transformada de Fourier"),
+                       QStringLiteral("Frequência"), QStringLiteral("Amplitude"));
+    Chart9->SetLegendVisible(false);
+    Chart9->AddBarSeries(QStringLiteral("Amplitude"), Qt::red);
+    Chart10 = MakeChart(box, "Chart10", QStringLiteral("Distribuição temporal"), QStringLiteral("Concurso"),
+                        QStringLiteral("Dezena"));
+    Chart10->SetLegendVisible(false);
+
+    for (TChartView* chart : {Chart2, Chart3, Chart4, Chart5, Chart7, Chart8, Chart9, Chart10})
+        AttachChart(chart);
+
+    // Each item's controls, below the chooser; the buttons and options in a row.
+    auto* webButtons = new QHBoxLayout;
+    webButtons->addWidget(Button6);
+    webButtons->addWidget(Button7);
+    webButtons->addStretch(1);
+    auto* mapOptions = new QHBoxLayout;
+    mapOptions->addWidget(sb2, 1);
+    mapOptions->addWidget(opHistX);
+    mapOptions->addWidget(opHistY);
+    for (QWidget* chart : std::initializer_list<QWidget*>{Chart2, Chart3, Chart4, Chart5, Chart6, Chart7})
+        layout->addWidget(chart, 1);
+    layout->addWidget(Chart7Foot);
+    layout->addWidget(sb1);
+    layout->addWidget(Chart8, 1);
+    layout->addLayout(mapOptions);
+    layout->addWidget(Chart9, 1);
+    layout->addWidget(Chart10, 1);
+    layout->addLayout(webButtons);
+    layout->addWidget(Button5);
+    views_ = {{Chart1},
+              {Chart2},
+              {Chart3},
+              {Chart4},
+              {Chart5},
+              {Chart6, Button6, Button7},
+              {Chart7, Chart7Foot, sb1},
+              {Chart8, sb2, opHistX, opHistY},
+              {Chart9},
+              {Chart10}};
+    Wavelet = std::make_unique<TWL>();
+    connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TForm5::ComboBox2Change);
+    ComboBox2->setCurrentIndex(0);
+    ComboBox2Change();
+}
+
+void TForm5::BuildBallSeries() {
+    // One series per ball, series b - 1 for ball b; the count only changes
+    // with the game, so a new view keeps them.
+    if (Chart2->SeriesCount() == N() && Chart10->SeriesCount() == N()) return;
+    Chart2->RemoveAllSeries();
+    Chart10->RemoveAllSeries();
+    for (int b = 1; b <= N(); ++b) {
+        Chart2->AddBarSeries(QStringLiteral("Bola ") + QString::number(b));
+        Chart10->AddPointSeries(QStringLiteral("Dezena ") + QString::number(b)).SetPointSize(4);
+    }
+}
+
+void TForm5::ComboBox2Change() {
+    const int item = std::clamp(ComboBox2->currentIndex(), 0, static_cast<int>(views_.size()) - 1);
+    // The time distribution is brought up to date before it shows.
+    if (item == 9) PreviewAnalysis();
+    if (item == 7) {
+        sb2->setRange(1, std::max(SampleSize() - 1, 1));
+        sb2->setValue(1);
+    }
+    for (size_t i = 0; i < views_.size(); ++i)
+        if (static_cast<int>(i) != item)
+            for (QWidget* control : views_[i]) control->hide();
+    for (QWidget* control : views_[static_cast<size_t>(item)]) control->show();
+    DrawView(item);
+}
+
+void TForm5::resizeEvent(QResizeEvent* event) {
+    TAnalysisForm::resizeEvent(event);
+    // The layout fits the spider graph again; the time distribution is
+    // previewed again as on its selection. The lag of the return map is
+    // kept: resetting it here would forget the training at every resize.
+    if (ComboBox2 && ComboBox2->currentIndex() == 9) PreviewAnalysis();
+}
+
+void TForm5::Button5Click() {
+    const int level = sb1->value();
+    const std::vector<TDelayCharts::Series> waves = TDelayCharts::WaveletLevel(*Wavelet, level);
+    Chart7->RemoveAllSeries();
+    for (size_t w = 0; w < waves.size(); ++w) {
+        TChartSeries& series = Chart7->AddLineSeries(QStringLiteral("Onda ") + QString::number(w));
+        for (const Analysis::Point& point : waves[w]) series.Append(point.x, point.y);
+    }
+    Chart7Foot->setText(QStringLiteral("Nível ") + QString::number(level));
+    Chart7->Redraw();
+}
+
+void TForm5::sb1Change() {
+    Button5Click();
+}
+
+void TForm5::sb2Change() {
+    SettingChanged();
+}
+
+void TForm5::opHistXClick() {
+    SettingChanged();
+}
+
+void TForm5::opHistYClick() {
+    SettingChanged();
+}
+
+void TForm5::Button6Click() {
+    QClipboard* clipboard = QApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(Text(TDelayCharts::CorrelationText(*engine_)));
+    TMessageBox::Show(this, QStringLiteral("Dados das correlações copiados"));
+}
+
+void TForm5::Button7Click() {
+    QImage bitmap(Chart6->size(), QImage::Format_RGB16);
+    if (!Chart6->CopyToBitmap(&bitmap)) return;
+    QApplication::clipboard()->setImage(bitmap);
+    TMessageBox::Show(this, QStringLiteral("Gráfico copiado"));
+}
+
+void TForm5::ShowChartViews(const Analysis::PreviewResult& preview) {
+    const Analysis::Rows rows = preview.Sample;
+    std::vector<double> values;
+    values.reserve(preview.Real.size());
+    for (const Analysis::Point& point : preview.Real) values.push_back(point.y);
+
+    data_.General = TDelayCharts::GeneralDelay(*engine_, rows);
+    data_.Shares = TDelayCharts::BallShares(*engine_, rows);
+    data_.Web = TDelayCharts::CorrelationWeb(preview.Correlations);
+    data_.Lag = sb2->value();
+    data_.Map = TDelayCharts::ReturnMapOf(values, data_.Lag, opHistX->isChecked(), opHistY->isChecked());
+    data_.Spectrum = TDelayCharts::Periodogram(values);
+    data_.Times = TDelayCharts::TimeDistribution(Lottery(), rows);
+
+    // The wavelet of the selected ball; the level chooser starts at the
+    // default level, and the refresh draws it.
+    TDelayCharts::FillWavelet(*Wavelet, values);
+    const TDelayCharts::LevelRange levels = TDelayCharts::WaveletLevels(*Wavelet);
+    {
+        const QSignalBlocker blocker(sb1);
+        sb1->setRange(levels.Minimum, levels.Maximum);
+        sb1->setValue(levels.Position);
+    }
+    Button5Click();
+
+    drawn_.assign(views_.size(), false);
+    DrawView(ComboBox2->currentIndex());
+}
+
+void TForm5::DrawView(int item) {
+    if (item < 0 || static_cast<size_t>(item) >= drawn_.size() || drawn_[static_cast<size_t>(item)]) return;
+    drawn_[static_cast<size_t>(item)] = true;
+    switch (item) {
+    case 1:
+        FillAll(*Chart2, data_.General);
+        break;
+    case 2:
+        FillPie(*Chart3, data_.Shares.Labels, data_.Shares.Largest);
+        break;
+    case 3:
+        FillPie(*Chart4, data_.Shares.Labels, data_.Shares.Smallest);
+        break;
+    case 4:
+        FillPie(*Chart5, data_.Shares.Labels, data_.Shares.Frequency);
+        break;
+    case 5: {
+        // The correlation web: one axis per ball from 0 to 1, two lines.
+        Chart6->SetAxesCount(N());
+        Chart6->SetLinesCount(2);
+        const std::pair<QString, QColor> lines[] = {{QStringLiteral("Positiva"), Qt::blue},
+                                                    {QStringLiteral("Negativa"), Qt::red}};
+        for (int i = 0; i < 2; ++i) {
+            TQSGLine* line = Chart6->Lines(i);
+            line->SetCaption(lines[i].first);
+            line->SetColor(lines[i].second);
+            line->SetShowPoints(true);
+        }
+        Chart6->SetShowLinesCaption(true);
+        for (int b = 1; b <= N(); ++b) {
+            if (TQSpiderAxe* axe = Chart6->Axes(b - 1)) {
+                axe->SetCaption(QString::number(b));
+                axe->SetMinValue(0);
+                axe->SetMaxValue(1);
+            }
+        }
+        Chart6->Lines(0)->SetValues(data_.Web.Positive);
+        Chart6->Lines(1)->SetValues(data_.Web.Negative);
+        Chart6->update();
+        break;
+    }
+    case 7: {
+        const TDelayCharts::ReturnMap& map = data_.Map;
+        Chart8->SetAxisTitles(QStringLiteral("Retorno ") + QString::number(data_.Lag),
+                              QStringLiteral("Frequência"));
+        HistogramY->SetBarBase(map.MinX);
+        HistogramX->SetBarBase(map.MinY);
+        for (const auto& [series, points] :
+             {std::pair{HistogramY, &map.HistogramY}, std::pair{HistogramX, &map.HistogramX},
+              std::pair{Distribution, &map.Points}}) {
+            series->Clear();
+            for (const Analysis::Point& point : *points) series->Append(point.x, point.y);
+        }
+        Chart8->Redraw();
+        break;
+    }
+    case 8:
+        Fill(Chart9->Series(0), data_.Spectrum);
+        break;
+    case 9:
+        FillAll(*Chart10, data_.Times);
+        break;
+    default: // Chart1 and the wavelet are drawn by Preview and its refresh
+        break;
+    }
 }
 
 void TForm5::BuildPopup() {
@@ -300,6 +663,7 @@ void TForm5::Button4Click() {
     if (Running()) return;
     engine_->Load(ChosenView());
     model_->Reload();
+    BuildBallSeries();
     {
         const QSignalBlocker blocker(upUlt);
         upUlt->setRange(0, std::max(engine_->DrawCount() - 10, 0));
@@ -320,6 +684,10 @@ void TForm5::opRelativoClick() {
 
 void TForm5::LoadSample() {
     engine_->Network.InitWeights();
+    // The return map's lag starts again at 1, up to one less than the sample.
+    const QSignalBlocker blocker(sb2);
+    sb2->setRange(1, std::max(SampleSize() - 1, 1));
+    sb2->setValue(1);
 }
 
 void TForm5::upUltClick() {
@@ -375,6 +743,7 @@ void TForm5::ShowPreview(const Analysis::PreviewResult& preview) {
     Fill(*Series1, preview.Real);
     Fill(*Series2, preview.Fit);
     Fill(*Series3, preview.RegressionLine);
+    ShowChartViews(preview);
     QStringList lines;
     for (const std::string& line : preview.Memo) lines.append(Text(line));
     SetMemo(lines);
@@ -412,8 +781,9 @@ void TForm5::StopRequested() {
 
 void TForm5::SetBusy(bool busy) {
     TAnalysisForm::SetBusy(busy);
-    for (QWidget* control : std::initializer_list<QWidget*>{opAbsoluto, opRelativo, opPasseio, ComboBox1,
-                                                            opLin, opExp, opLog, opPot, upUlt, sb3})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{opAbsoluto, opRelativo, opPasseio, ComboBox1, opLin, opExp, opLog,
+                                         opPot, upUlt, sb3, sb2, opHistX, opHistY})
         control->setEnabled(!busy);
     Mdiamvel1->setEnabled(!busy);
 }
