@@ -248,6 +248,22 @@ void TAnalysisForm::AttachGrid(QTableWidget* grid) {
     });
 }
 
+void TAnalysisForm::SetGridView(QTableView* view) {
+    auto* splitter = qobject_cast<QSplitter*>(sg1->parentWidget());
+    if (!splitter) return;
+    const int index = splitter->indexOf(sg1);
+    sg1->hide();
+    sg1->setObjectName(QString()); // the view now answers to the grid's name
+    sg1->setParent(this);
+    splitter->insertWidget(index, view);
+    splitter->setStretchFactor(index, 3);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
+        popupSource_ = view;
+        PopupMenu1->popup(view->viewport()->mapToGlobal(pos));
+    });
+}
+
 void TAnalysisForm::Open(int sampleCap) {
     const int draws = lottery_.DrawCount;
     {

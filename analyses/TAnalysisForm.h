@@ -43,6 +43,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
+class QTableView;
 class QTableWidget;
 class QToolBar;
 class QVBoxLayout;
@@ -88,8 +89,9 @@ public:
     int SampleSize() const;
     bool Running() const { return running_; }
 
-    // The grid as text: every cell followed by TAB, every row by CR LF.
-    QString GridText() const;
+    // The grid as text: every cell followed by TAB, every row by CR LF. A
+    // window that shows its table through a model of its own gives its text.
+    virtual QString GridText() const;
     static QString GridText(const QTableWidget& grid);
 
 public slots:
@@ -137,6 +139,10 @@ protected:
     void AttachGrid(QTableWidget* grid);
     // The control the pop-up menu was last opened over.
     QWidget* PopupSource() const { return popupSource_.data(); }
+    // Shows a view over the window's own model in place of the string grid
+    // sg1 (which stays, hidden, for the frame's cell helpers); the view gets
+    // the window's pop-up menu. The window then overrides GridText.
+    void SetGridView(QTableView* view);
 
     // Worker runs. work runs on a worker thread; finished runs on this
     // window's thread after it, unless the window is being destroyed.

@@ -6,6 +6,7 @@
 #include "TForm11.h"
 #include "TForm7.h"
 #include "TForm10.h"
+#include "TForm5.h"
 #include "TForm6.h"
 #include "TUpdateRunner.h"
 
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     TForm11::Install(mainWindow);
     TForm7::Install(mainWindow);
     TForm10::Install(mainWindow);
+    TForm5::Install(mainWindow);
     TUpdateRunner::Install(mainWindow);
     // Without a window manager "maximised" means nothing: take the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())

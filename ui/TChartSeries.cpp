@@ -165,6 +165,16 @@ void TChartSeries::SetBarOffset(double fraction) {
     dirty_ = true;
 }
 
+void TChartSeries::SetHorizontalBars(bool horizontal) {
+    horizontal_ = horizontal;
+    dirty_ = true;
+}
+
+void TChartSeries::SetBarBase(double base) {
+    barBase_ = base;
+    dirty_ = true;
+}
+
 void TChartSeries::SetPointSize(double size) {
     if (kind_ == Kind::Point) static_cast<QScatterSeries*>(xy_)->setMarkerSize(size);
 }
@@ -217,8 +227,8 @@ double TChartSeries::BarStep() const {
     if (points_.size() < 2) return 1;
     std::vector<double> xs;
     xs.reserve(static_cast<size_t>(points_.size()));
-    for (const QPointF& p : points_) xs.push_back(p.x());
-    if (!sortedByX_) std::sort(xs.begin(), xs.end());
+    for (const QPointF& p : points_) xs.push_back(horizontal_ ? p.y() : p.x());
+    if (!sortedByX_ || horizontal_) std::sort(xs.begin(), xs.end());
     double step = std::numeric_limits<double>::infinity();
     for (size_t i = 1; i < xs.size(); ++i) {
         const double gap = xs[i] - xs[i - 1];
@@ -253,6 +263,33 @@ void TChartSeries::Push() {
         }
         return;
     }
+    if (area_ && horizontal_) {
+        // The same outline turned on its side: it runs up the base line and
+        // out to each bar's length; the lower line closes it along the base.
+        QList<QPointF> sorted = points_;
+        std::stable_sort(sorted.begin(), sorted.end(),
+                         [](const QPointF& a, const QPointF& b) { return a.y() < b.y(); });
+        const double step = BarStep();
+        const double width = barWidth_ * step;
+        QList<QPointF> outline;
+        QList<QPointF> tops;
+        for (const QPointF& p : sorted) {
+            const double bottom = p.y() + barOffset_ * step - width / 2;
+            const double top = bottom + width;
+            outline.append(QPointF(barBase_, bottom));
+            outline.append(QPointF(p.x(), bottom));
+            outline.append(QPointF(p.x(), top));
+            outline.append(QPointF(barBase_, top));
+            tops.append(QPointF(p.x(), p.y() + barOffset_ * step));
+        }
+        upper_->replace(outline);
+        QList<QPointF> base;
+        if (!outline.isEmpty())
+            base = {QPointF(barBase_, outline.first().y()), QPointF(barBase_, outline.last().y())};
+        lower_->replace(base);
+        barMarks_->replace(tops);
+        return;
+    }
     if (area_) {
         QList<QPointF> sorted = points_;
         if (!sortedByX_)
@@ -267,15 +304,16 @@ void TChartSeries::Push() {
         for (const QPointF& p : sorted) {
             const double left = p.x() + barOffset_ * step - width / 2;
             const double right = left + width;
-            outline.append(QPointF(left, 0));
+            outline.append(QPointF(left, barBase_));
             outline.append(QPointF(left, p.y()));
             outline.append(QPointF(right, p.y()));
-            outline.append(QPointF(right, 0));
+            outline.append(QPointF(right, barBase_));
             tops.append(QPointF(p.x() + barOffset_ * step, p.y()));
         }
         upper_->replace(outline);
         QList<QPointF> base;
-        if (!outline.isEmpty()) base = {QPointF(outline.first().x(), 0), QPointF(outline.last().x(), 0)};
+        if (!outline.isEmpty())
+            base = {QPointF(outline.first().x(), barBase_), QPointF(outline.last().x(), barBase_)};
         lower_->replace(base);
         barMarks_->replace(tops);
         return;
@@ -284,11 +322,15 @@ void TChartSeries::Push() {
     pie_->clear();
     double total = 0;
     for (const QPointF& p : points_) total += p.y();
+    // Appended in one call: the chart lays out the pie and its legend once.
+    QList<QPieSlice*> slices;
+    slices.reserve(points_.size());
     for (int i = 0; i < points_.size(); ++i) {
         auto* slice = new QPieSlice(MarkText(i, total), points_.at(i).y());
         slice->setLabelVisible(marks_);
-        pie_->append(slice);
+        slices.append(slice);
     }
+    pie_->append(slices);
 }
 
 TChartSeries::Bounds TChartSeries::DataBounds() const {
@@ -303,13 +345,20 @@ TChartSeries::Bounds TChartSeries::DataBounds() const {
         b.minY = std::min(b.minY, p.y());
         b.maxY = std::max(b.maxY, p.y());
     }
-    if (area_) {
+    if (area_ && horizontal_) {
+        const double step = BarStep();
+        const double half = barWidth_ * step / 2;
+        b.minY += barOffset_ * step - half;
+        b.maxY += barOffset_ * step + half;
+        b.minX = std::min(b.minX, barBase_);
+        b.maxX = std::max(b.maxX, barBase_);
+    } else if (area_) {
         const double step = BarStep();
         const double half = barWidth_ * step / 2;
         b.minX += barOffset_ * step - half;
         b.maxX += barOffset_ * step + half;
-        b.minY = std::min(b.minY, 0.0);
-        b.maxY = std::max(b.maxY, 0.0);
+        b.minY = std::min(b.minY, barBase_);
+        b.maxY = std::max(b.maxY, barBase_);
     }
     return b;
 }

@@ -66,6 +66,13 @@ public:
     // series can stand side by side (for example widths 0.4, offsets -0.2/0.2).
     void SetBarWidth(double fraction);
     void SetBarOffset(double fraction);
+    // Bars lying along the x axis: each point (length, position) is a bar
+    // from the base to x = length at height y = position, its width taken
+    // from the steps between y values.
+    void SetHorizontalBars(bool horizontal);
+    // The value bars start from (default 0): y for upright bars, x for
+    // horizontal ones.
+    void SetBarBase(double base);
     // Points: marker diameter in pixels.
     void SetPointSize(double size);
 
@@ -125,6 +132,8 @@ private:
     bool percent_ = false;
     double barWidth_ = 0.8;
     double barOffset_ = 0;
+    double barBase_ = 0;
+    bool horizontal_ = false;
     QColor color_;
 
     QXYSeries* xy_ = nullptr;      // line or point series

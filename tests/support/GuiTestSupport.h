@@ -12,6 +12,7 @@
 #include "TForm11.h"
 #include "TForm7.h"
 #include "TForm10.h"
+#include "TForm5.h"
 #include "TForm6.h"
 #include "TInputBox.h"
 #include "TMessageBox.h"
@@ -151,6 +152,7 @@ protected:
         TForm11::Install(main);
         TForm7::Install(main);
         TForm10::Install(main);
+        TForm5::Install(main);
         TForm6::Install(main);
         TUpdateRunner::Install(main);
         main.resize(1400, 1000);
