@@ -240,6 +240,14 @@ void TAnalysisForm::AttachChart(TChartView* chart) {
     connect(chart, &TChartView::PopupOpening, this, [this, chart] { popupSource_ = chart; });
 }
 
+QPushButton* TAnalysisForm::StepButton(const char* name, const QString& caption) {
+    auto* button = new QPushButton(caption, optionsBox_);
+    button->setObjectName(QString::fromLatin1(name));
+    button->hide();
+    optionsLayout_->addWidget(button);
+    return button;
+}
+
 void TAnalysisForm::AttachGrid(QTableWidget* grid) {
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](const QPoint& pos) {

@@ -134,6 +134,9 @@ protected:
     QMenu* ToolsMenu() const { return toolsMenu_; }
     // Charts get the window's pop-up menu and are recognised as its source.
     void AttachChart(TChartView* chart);
+    // A hidden button in the window's own row: one of its steps, run by the
+    // visible commands.
+    QPushButton* StepButton(const char* name, const QString& caption);
     // Another grid of the window gets the pop-up menu; "Copiar" over it
     // copies that grid.
     void AttachGrid(QTableWidget* grid);

@@ -160,18 +160,11 @@ void TForm10::BuildOwnControls() {
     row->addWidget(pb1);
 
     // Hidden steps of the window, run by the visible commands.
-    const auto hidden = [box, row](const char* name, const QString& caption) {
-        auto* button = new QPushButton(caption, box);
-        button->setObjectName(QString::fromLatin1(name));
-        button->hide();
-        row->addWidget(button);
-        return button;
-    };
-    Button4 = hidden("Button4", QStringLiteral("Plota concurso/csn"));
-    Button5 = hidden("Button5", QStringLiteral("Carrega dados"));
-    Button6 = hidden("Button6", QStringLiteral("Analisa recorrencia consecutiva"));
-    Button7 = hidden("Button7", QStringLiteral("Analisa recorrencia normal"));
-    Button8 = hidden("Button8", QStringLiteral("Analisa filtro de recorrencia"));
+    Button4 = StepButton("Button4", QStringLiteral("Plota concurso/csn"));
+    Button5 = StepButton("Button5", QStringLiteral("Carrega dados"));
+    Button6 = StepButton("Button6", QStringLiteral("Analisa recorrencia consecutiva"));
+    Button7 = StepButton("Button7", QStringLiteral("Analisa recorrencia normal"));
+    Button8 = StepButton("Button8", QStringLiteral("Analisa filtro de recorrencia"));
     connect(Button4, &QPushButton::clicked, this, &TForm10::Button4Click);
     connect(Button5, &QPushButton::clicked, this, [this] {
         Button5Click();

@@ -147,16 +147,9 @@ void TForm4::BuildOwnControls() {
     row->addWidget(Label5);
 
     // Hidden steps of the window, run by the visible commands.
-    const auto hidden = [box, row](const char* name, const QString& caption) {
-        auto* button = new QPushButton(caption, box);
-        button->setObjectName(QString::fromLatin1(name));
-        button->hide();
-        row->addWidget(button);
-        return button;
-    };
-    Button4 = hidden("Button4", QStringLiteral("Analisa tudo - notação lexicográfica"));
-    Button5 = hidden("Button5", QStringLiteral("Carrega dados"));
-    Button6 = hidden("Button6", QStringLiteral("Analisa tudo - notação decimal"));
+    Button4 = StepButton("Button4", QStringLiteral("Analisa tudo - notação lexicográfica"));
+    Button5 = StepButton("Button5", QStringLiteral("Carrega dados"));
+    Button6 = StepButton("Button6", QStringLiteral("Analisa tudo - notação decimal"));
     connect(Button4, &QPushButton::clicked, this, &TForm4::Button4Click);
     connect(Button5, &QPushButton::clicked, this, &TForm4::Button5Click);
     connect(Button6, &QPushButton::clicked, this, &TForm4::Button6Click);

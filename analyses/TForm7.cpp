@@ -110,16 +110,9 @@ void TForm7::BuildOwnControls() {
     row->addWidget(Label5);
 
     // Hidden steps of the window, run by the visible commands.
-    const auto hidden = [box, row](const char* name, const QString& caption) {
-        auto* button = new QPushButton(caption, box);
-        button->setObjectName(QString::fromLatin1(name));
-        button->hide();
-        row->addWidget(button);
-        return button;
-    };
-    Button4 = hidden("Button4", QStringLiteral("Carga dos dados"));
-    Button5 = hidden("Button5", QStringLiteral("Cálculo CSN"));
-    Button6 = hidden("Button6", QStringLiteral("Cálculo decimal"));
+    Button4 = StepButton("Button4", QStringLiteral("Carga dos dados"));
+    Button5 = StepButton("Button5", QStringLiteral("Cálculo CSN"));
+    Button6 = StepButton("Button6", QStringLiteral("Cálculo decimal"));
     connect(Button4, &QPushButton::clicked, this, &TForm7::Button4Click);
     // Both voting runs follow the notation the sample was loaded in.
     connect(Button5, &QPushButton::clicked, this, &TForm7::Button1Click);
