@@ -21,28 +21,22 @@
 
 namespace {
 
-// A round tick interval giving about six divisions of the range: 1, 2 or 5
-// times a power of ten.
-double NiceStep(double range) {
+// A round tick interval giving about the given number of divisions of the
+// range: 1, 2 or 5 times a power of ten.
+double NiceStep(double range, int divisions) {
     if (!(range > 0) || !std::isfinite(range)) return 1;
-    const double raw = range / 6;
+    const double raw = range / divisions;
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
     const double norm = raw / magnitude;
     const double factor = norm < 1.5 ? 1 : norm < 3 ? 2 : norm < 7 ? 5 : 10;
     return factor * magnitude;
 }
 
-// The interval goes first: ticks laid out over a wide new range with the old,
-// fine interval would number in the millions.
-void SetRange(QValueAxis* axis, double min, double max) {
-    axis->setTickInterval(NiceStep(max - min));
-    axis->setRange(min, max);
-}
-
-// Zooming changes the range from inside the chart: refine the ticks after it.
-void FollowRange(QValueAxis* axis) {
-    QObject::connect(axis, &QValueAxis::rangeChanged, axis,
-                     [axis](qreal min, qreal max) { axis->setTickInterval(NiceStep(max - min)); });
+// About six divisions, fewer when the plot is too small for their labels to
+// stand apart (the toolkit elides labels that collide).
+int Divisions(double pixels, double perDivision) {
+    if (!(pixels > 0)) return 6;
+    return std::clamp(static_cast<int>(pixels / perDivision), 2, 6);
 }
 
 } // namespace
@@ -66,12 +60,36 @@ TChartView::TChartView(QWidget* parent) : QChartView(new QChart, parent) {
         axis->setTickAnchor(0);
         axis->setLabelFormat(QStringLiteral("%.15g"));
         SetRange(axis, 0, 1);
-        FollowRange(axis);
+        // Zooming changes the range from inside the chart: refine the ticks after it.
+        connect(axis, &QValueAxis::rangeChanged, this, [this, axis] { RefreshTicks(axis); });
     }
+    connect(c, &QChart::plotAreaChanged, this, [this] {
+        RefreshTicks(axisX_);
+        RefreshTicks(axisY_);
+    });
     c->addAxis(axisX_, Qt::AlignBottom);
     c->addAxis(axisY_, Qt::AlignLeft);
     band_ = new QRubberBand(QRubberBand::Rectangle, viewport());
     UpdateAxesVisibility();
+}
+
+// The interval goes first: ticks laid out over a wide new range with the old,
+// fine interval would number in the millions.
+void TChartView::SetRange(QValueAxis* axis, double min, double max) {
+    axis->setTickInterval(TickStep(axis, max - min));
+    axis->setRange(min, max);
+}
+
+void TChartView::RefreshTicks(QValueAxis* axis) {
+    const double step = TickStep(axis, axis->max() - axis->min());
+    if (step != axis->tickInterval()) axis->setTickInterval(step);
+}
+
+// Labels along x need room for their width, those along y for their height.
+double TChartView::TickStep(const QValueAxis* axis, double range) const {
+    const QRectF area = chart()->plotArea();
+    const int divisions = axis == axisX_ ? Divisions(area.width(), 70) : Divisions(area.height(), 28);
+    return NiceStep(range, divisions);
 }
 
 TChartView::~TChartView() {

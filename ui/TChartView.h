@@ -100,6 +100,9 @@ private:
     // Redraws the series drawn from their envelope for the new visible range.
     void RecutEnvelopes();
     void UpdateAxesVisibility();
+    void SetRange(QValueAxis* axis, double min, double max);
+    void RefreshTicks(QValueAxis* axis);
+    double TickStep(const QValueAxis* axis, double range) const;
 
     std::vector<std::unique_ptr<TChartSeries>> series_;
     QValueAxis* axisX_ = nullptr; // owned by the chart

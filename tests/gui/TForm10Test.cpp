@@ -39,7 +39,9 @@ protected:
         return window;
     }
     TForm10* OpenSmall() { return OpenAnalysis(Write("pequeno.csv", SmallGame)); }
-    static QTableWidget* Grid(TForm10* window, const char* name = "sg1") { return Find<QTableWidget>(window, name); }
+    static QTableWidget* Grid(TForm10* window, const char* name = "sg1") {
+        return Find<QTableWidget>(window, name);
+    }
     static QStringList Row(const QTableWidget* grid, int row) {
         QStringList texts;
         for (int c = 0; c < grid->columnCount(); ++c)
@@ -61,7 +63,8 @@ TEST_F(TForm10Test, OpensWithItsControlsTextsAndDefaults) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->windowTitle(), "Análise recorrencial: megasena.csv");
     auto* upDown = Find<QSpinBox>(window, "UpDown1");
-    EXPECT_EQ(QList<int>({upDown->minimum(), upDown->value(), upDown->maximum()}), QList<int>({10, 60, 3047}));
+    EXPECT_EQ(QList<int>({upDown->minimum(), upDown->value(), upDown->maximum()}),
+              QList<int>({10, 60, 3047}));
     EXPECT_EQ(Text(window, "Edit1"), "60");
     EXPECT_EQ(Find<QLabel>(window, "Label3")->text(), "Tamanho da amostra:");
     EXPECT_EQ(Find<QLabel>(window, "Label5")->text(), "Previsão:");
@@ -110,8 +113,7 @@ TEST_F(TForm10Test, OptionRulesAndLoads) {
     ASSERT_NE(window, nullptr);
     Click(window, "opDupla");
     EXPECT_EQ(Grid(window)->columnCount(), 11);
-    EXPECT_EQ(Row(Grid(window), 0).mid(6),
-              QStringList({"Concs:2", "Chance:2", "CSN:2", "Comb:2", "Últ:2"}));
+    EXPECT_EQ(Row(Grid(window), 0).mid(6), QStringList({"Concs:2", "Chance:2", "CSN:2", "Comb:2", "Últ:2"}));
     EXPECT_TRUE(Find<TChartView>(window, "Chart2")->Series(1).ShownInLegend());
     Click(window, "opRecoFinal");
     EXPECT_FALSE(Checked(window, "opDupla"));
@@ -152,7 +154,8 @@ TEST_F(TForm10Test, NormalRecurrenceGridAgreesWithTheEngine) {
     const TRecurrenceAnalysis::Grid grid = window->Engine().ResultGrid();
     for (int r = 0; r < Grid(window)->rowCount(); ++r) {
         QStringList expected;
-        for (const std::string& cell : grid[static_cast<size_t>(r)]) expected.append(QString::fromStdString(cell));
+        for (const std::string& cell : grid[static_cast<size_t>(r)])
+            expected.append(QString::fromStdString(cell));
         EXPECT_EQ(Row(Grid(window), r), expected) << r;
     }
     EXPECT_EQ(Row(Grid(window), 4),
@@ -260,9 +263,11 @@ TEST_F(TForm10Test, FilterAsksItsLimitsAndFillsTheMemoAndChart) {
     TInputBox::Script({QString("2"), QString("0")});
     Analyse(window);
     ASSERT_EQ(TInputBox::Asked().size(), 2);
-    EXPECT_EQ(TInputBox::Asked()[0].Caption + "|" + TInputBox::Asked()[0].Prompt + "|" + TInputBox::Asked()[0].Value,
+    EXPECT_EQ(TInputBox::Asked()[0].Caption + "|" + TInputBox::Asked()[0].Prompt + "|" +
+                  TInputBox::Asked()[0].Value,
               "Limite adiantamento|Buscar acertos igual ou acima de:|3");
-    EXPECT_EQ(TInputBox::Asked()[1].Caption + "|" + TInputBox::Asked()[1].Prompt + "|" + TInputBox::Asked()[1].Value,
+    EXPECT_EQ(TInputBox::Asked()[1].Caption + "|" + TInputBox::Asked()[1].Prompt + "|" +
+                  TInputBox::Asked()[1].Value,
               "Histórico de atraso|Guarda atrasos iguais ou acima de (0=somente último):|0");
     QStringList lines = Memo(window).split('\n');
     EXPECT_EQ(lines.value(0), "EXTREMIDADES DO FUNIL (<2 acertos)");
@@ -302,7 +307,9 @@ TEST_F(TForm10Test, PararShowsWhatWasFoundAndClosingMidSearchIsSafe) {
     const QStringList lines = Memo(window).split('\n');
     EXPECT_EQ(lines.value(0), "Finalizado.");
     const TSearchResult& result = window->Engine().Results();
-    if (result.Stopped) EXPECT_TRUE(lines.value(1).startsWith("Busca interrompida: ")) << Memo(window);
+    if (result.Stopped) {
+        EXPECT_TRUE(lines.value(1).startsWith("Busca interrompida: ")) << Memo(window);
+    }
     EXPECT_TRUE(Enabled(window, "Button1"));
     EXPECT_TRUE(Enabled(window, "opDupla"));
     EXPECT_FALSE(Enabled(window, "Button3"));
