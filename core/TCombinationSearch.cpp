@@ -46,6 +46,9 @@ struct TPrepared {
     // come from m; only for universes walked in full (at most 2^53).
     std::vector<TCsnValue> completions;
     const TCombinationSearch* search = nullptr;
+    // Candidates come in reverse CSN order (the complements' walk): among
+    // equal candidates the later one is the earlier combination and wins.
+    bool reversed = false;
 };
 
 // Which candidates one block covers: a CSN range of the full universe or a
@@ -85,8 +88,13 @@ struct TTask {
 // The hit counts of every prefix of the current candidate: for depth d
 // (its first d balls) and h = 0..d, the sample draws where they have h hits.
 struct TPrefixState {
-    std::vector<uint64_t> levels;  // k x k x W: [depth][h] masks (h > depth: empty)
-    std::vector<int32_t> counts;   // k x k: their popcounts
+    std::vector<uint64_t> levels; // k x k x W: [depth][h] masks (h > depth: empty)
+    std::vector<int32_t> counts;  // k x k: their popcounts
+    // [depth]: the lowest and highest h whose mask is not empty; every mask
+    // and count outside that range is zero, so a level is built and read
+    // over its range only (a 60/6 prefix rarely has more than 2 hits in any
+    // draw, a 25/15 one never fewer than depth - 10).
+    std::vector<int32_t> lo, hi;
     const uint64_t* E = nullptr;   // the full prefix's masks (depth k - 1)
     const int32_t* cntE = nullptr; // and their popcounts
     std::vector<uint64_t> ballSet; // k x Wn: ball bit set of the prefix, per level
@@ -123,7 +131,15 @@ template <int FixedW>
         uint64_t* dst = st.levels.data() + static_cast<size_t>(i + 1) * levelSize;
         int32_t* cnt = st.counts.data() + static_cast<size_t>(i + 1) * k;
         const uint64_t* m = p.ballMasks.data() + static_cast<size_t>(prefix[static_cast<size_t>(i)]) * W;
-        for (int h = 0; h <= i + 1; ++h) {
+        // The new range lies within lo..hi + 1 of the depth below; the old
+        // range of this depth is rewritten too, so that what falls out of it
+        // becomes zero.
+        int32_t& lo = st.lo[static_cast<size_t>(i + 1)];
+        int32_t& hi = st.hi[static_cast<size_t>(i + 1)];
+        const int a = std::min(st.lo[static_cast<size_t>(i)], lo);
+        const int b = std::max(std::min(st.hi[static_cast<size_t>(i)] + 1, i + 1), hi);
+        int32_t newLo = b + 1, newHi = -1;
+        for (int h = a; h <= b; ++h) {
             int32_t c = 0;
             for (int w = 0; w < W; ++w) {
                 const uint64_t stay = src[h * W + w] & ~m[w];
@@ -132,7 +148,14 @@ template <int FixedW>
                 c += popcount(stay | rise);
             }
             cnt[h] = c;
+            if (c != 0) {
+                newLo = std::min(newLo, h);
+                newHi = h;
+            }
         }
+        if (newHi < 0) newLo = 0;
+        lo = newLo;
+        hi = newHi;
         const uint64_t* bs = st.ballSet.data() + static_cast<size_t>(i) * p.Wn;
         uint64_t* bd = st.ballSet.data() + static_cast<size_t>(i + 1) * p.Wn;
         for (int w = 0; w < p.Wn; ++w) bd[w] = bs[w];
@@ -152,8 +175,11 @@ template <int FixedW> bool Hopeless(const TPrepared& p, TPrefixState& st, int d,
     const int remaining = k - d;
     const int32_t top = p.topFrequencies[static_cast<size_t>(last + 1) * (k + 1) + remaining];
     const int32_t* cnt = st.counts.data() + static_cast<size_t>(d) * k;
+    // Outside lo - 0 .. hi + r every term is zero, and so is the bound.
+    const int hLo = st.lo[static_cast<size_t>(d)];
+    const int hHi = std::min(k, st.hi[static_cast<size_t>(d)] + remaining);
     int32_t below = 0; // counts[d][h - r .. h - 1]
-    for (int h = 0; h <= k; ++h) {
+    for (int h = hLo; h <= hHi; ++h) {
         if (h - 1 >= 0 && h - 1 <= d) below += cnt[h - 1];
         if (h - 1 - remaining >= 0 && h - 1 - remaining <= d) below -= cnt[h - 1 - remaining];
         const int32_t bound = (h <= d ? cnt[h] : 0) + std::min(below, top);
@@ -219,7 +245,8 @@ template <int FixedW>
         if ((++st.runs & 63) == 0)
             for (int h = 0; h <= k; ++h)
                 need[h] = std::max(need[h], p.bestCounts[h].load(std::memory_order_relaxed));
-        for (int h = 0; h <= k; ++h) {
+        const int hHi = std::min(k, st.hi[static_cast<size_t>(k - 1)] + 1);
+        for (int h = st.lo[static_cast<size_t>(k - 1)]; h <= hHi; ++h) {
             const int32_t bound = (h < k ? cntE[h] : 0) + (h > 0 ? std::min(cntE[h - 1], most) : 0);
             if (bound < need[h]) continue;
             active[activeCount++] = h;
@@ -279,13 +306,9 @@ template <int FixedW>
                 const int32_t c = st.cur[static_cast<size_t>(h)];
                 TRecord& rec = r.rec1[static_cast<size_t>(h)];
                 if (c == 0 || c < rec.count) continue;
-                int32_t rc = 0;
-                if (recency) {
-                    rc = RecencyOf<FixedW>(p, st, h, m);
-                    if (c == rec.count && rc <= rec.recency) continue;
-                } else if (c == rec.count) {
-                    continue;
-                }
+                // Without the recency rule every candidate has recency 0.
+                const int32_t rc = recency ? RecencyOf<FixedW>(p, st, h, m) : 0;
+                if (c == rec.count && (p.reversed ? rc < rec.recency : rc <= rec.recency)) continue;
                 if (newest < 0) newest = NewestHits<FixedW>(p, st, m);
                 rec = TRecord{c, rc, newest, csn};
                 need[h] = c;
@@ -401,6 +424,9 @@ template <int FixedW>
         st.levels[static_cast<size_t>(w)] = valid >= 64 ? ~uint64_t(0) : (uint64_t(1) << valid) - 1;
     }
     st.counts[0] = p.S;
+    st.lo.assign(static_cast<size_t>(k), 0);
+    st.hi.assign(static_cast<size_t>(k), -1);
+    st.hi[0] = 0;
     st.E = st.levels.data() + static_cast<size_t>(k - 1) * k * W;
     st.cntE = st.counts.data() + static_cast<size_t>(k - 1) * k;
     st.ballSet.assign(static_cast<size_t>(k) * p.Wn, 0);
@@ -579,8 +605,8 @@ TBlockResult RunPhase(const TPrepared& p, const TTask& task, const std::vector<T
                 }
                 continue;
             }
-            if (b1.count > m1.count || (b1.count == m1.count && b1.count > 0 && b1.recency > m1.recency))
-                m1 = b1;
+            const bool tieWins = p.reversed ? b1.recency >= m1.recency : b1.recency > m1.recency;
+            if (b1.count > m1.count || (b1.count == m1.count && b1.count > 0 && tieWins)) m1 = b1;
             if (r.rec2[h].count > merged.rec2[h].count) merged.rec2[h] = r.rec2[h];
         }
         for (size_t h = 0; h < r.streaks.size(); ++h) {
@@ -629,6 +655,20 @@ std::vector<TBlock> ListBlocks(std::span<const TCsnValue> list) {
     for (size_t i = 0; i < list.size(); i += Size)
         blocks.push_back(TBlock{0, 0, list.subspan(i, std::min(Size, list.size() - i))});
     return blocks;
+}
+
+// The number of balls every sample draw holds, or -1 when they differ.
+int32_t DrawSize(const TPrepared& p) {
+    int32_t size = -1;
+    for (int32_t i = 0; i < p.S; ++i) {
+        int32_t balls = 0;
+        for (int32_t b = 1; b <= p.n; ++b)
+            balls +=
+                static_cast<int32_t>((p.ballMasks[static_cast<size_t>(b) * p.W + i / 64] >> (i % 64)) & 1);
+        if (size >= 0 && balls != size) return -1;
+        size = balls;
+    }
+    return size;
 }
 
 uint64_t SplitMix(uint64_t& state) {
@@ -800,8 +840,10 @@ TSearchResult TCombinationSearch::Run(const TSearchOptions& options, const TSear
         p.suffixMaxFreq[static_cast<size_t>(b)] = std::max(f, p.suffixMaxFreq[static_cast<size_t>(b) + 1]);
     }
     const bool walks = !best && options.Mode != TSearchMode::Recurrence;
-    if (!walks && !reduced) {
-        // Bounds for skipping hopeless prefixes of the full universe.
+    // Bounds for skipping hopeless prefixes of the full universe, for
+    // combinations of p.k balls.
+    const auto prepareBounds = [this](TPrepared& p) {
+        const int32_t n = p.n, k = p.k;
         p.topFrequencies.assign(static_cast<size_t>(n + 2) * (k + 1), 0);
         std::vector<int32_t> frequencies;
         for (int32_t b = n; b >= 1; --b) {
@@ -820,7 +862,8 @@ TSearchResult TCombinationSearch::Run(const TSearchOptions& options, const TSear
         p.completions.assign(static_cast<size_t>(n + 1) * k, 0);
         for (int32_t m = 0; m <= n; ++m)
             for (int32_t r = 0; r < k; ++r) p.completions[static_cast<size_t>(m) * k + r] = Binomial(m, r);
-    }
+    };
+    if (!walks && !reduced) prepareBounds(p);
     if (walks) {
         p.drawBits.assign(static_cast<size_t>(p.Dp) * p.Wn, 0);
         for (int32_t d = 0; d < p.Dp; ++d)
@@ -880,7 +923,47 @@ TSearchResult TCombinationSearch::Run(const TSearchOptions& options, const TSear
 
     double candidates = 0;
     const std::vector<TBlock> blocks = phaseBlocks(UINT64_MAX, candidates);
-    TBlockResult main = RunPhase(p, task, blocks, threads, scan, progress, 0, candidates, stop);
+    TBlockResult main;
+    if (const int32_t q = options.Complements && !walks && !reduced && 2 * k > n ? DrawSize(p) : -1; q >= 0) {
+        // Every sample draw holds the same q balls, so a combination C and
+        // its complement C' (n - k balls) split them: hits(C) = q -
+        // hits(C'), in the same draws. The complements are fewer balls
+        // deep, and their lexicographic order is the reverse of CSN order
+        // (where two combinations first differ, the earlier one holds the
+        // ball and the later one's complement does), so the complement of
+        // CSN' is CSN Total + 1 - CSN'. The scan walks the complements with
+        // ties to the later candidate and maps the records back.
+        const TCombinationSearch complements(TSearchGame{n, n - k, 0, {}});
+        TPrepared pc;
+        pc.n = n;
+        pc.k = n - k;
+        pc.S = p.S;
+        pc.W = p.W;
+        pc.Dp = p.Dp;
+        pc.Wn = p.Wn;
+        pc.ballMasks = p.ballMasks;
+        pc.suffixMaxFreq = p.suffixMaxFreq;
+        std::vector<std::atomic<int32_t>> complementCounts(static_cast<size_t>(pc.k) + 1);
+        for (std::atomic<int32_t>& count : complementCounts) count.store(0);
+        pc.bestCounts = complementCounts.data();
+        pc.search = &complements;
+        pc.reversed = true;
+        prepareBounds(pc);
+        const TBlockResult walked = RunPhase(pc, task, blocks, threads, scan, progress, 0, candidates, stop);
+        main = EmptyResult(k);
+        main.examined = walked.examined;
+        for (int32_t h = 0; h <= k; ++h) {
+            const int32_t hc = q - h;
+            if (hc < 0 || hc > pc.k) continue;
+            TRecord record = walked.rec1[static_cast<size_t>(hc)];
+            if (record.count == 0) continue;
+            record.csn = total_ + 1 - record.csn;
+            record.last = q - record.last;
+            main.rec1[static_cast<size_t>(h)] = record;
+        }
+    } else {
+        main = RunPhase(p, task, blocks, threads, scan, progress, 0, candidates, stop);
+    }
     result.Candidates = candidates;
     result.Examined = static_cast<double>(main.examined);
     for (size_t h = 0; h < hs; ++h) {

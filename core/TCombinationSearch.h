@@ -72,6 +72,9 @@ struct TSearchOptions {
     int32_t ListHits = 0;         // Listing cell (h, j)
     int32_t ListStreak = 0;
     int32_t Threads = 0; // 0: every core
+    // Records of a game whose combinations hold more than half its balls
+    // may be found by walking the complements (the same results, faster).
+    bool Complements = true;
     TInstructionSet Instructions = TInstructionSet::Automatic;
 };
 

@@ -70,8 +70,12 @@ void ExpectSame(const Reference& ref, const TSearchResult& got, bool recency) {
     for (size_t h = 0; h < ref.count.size(); ++h) {
         EXPECT_EQ(got.Count1[h], ref.count[h]) << "h=" << h;
         EXPECT_EQ(static_cast<int32_t>(got.CSN1[h]), ref.csn[h]) << "h=" << h;
-        if (recency) EXPECT_EQ(got.Recency1[h], ref.recency[h]) << "h=" << h;
-        if (ref.count[h] > 0) EXPECT_EQ(got.Last1[h], ref.last[h]) << "h=" << h;
+        if (recency) {
+            EXPECT_EQ(got.Recency1[h], ref.recency[h]) << "h=" << h;
+        }
+        if (ref.count[h] > 0) {
+            EXPECT_EQ(got.Last1[h], ref.last[h]) << "h=" << h;
+        }
     }
 }
 
@@ -90,6 +94,43 @@ TEST(TCombinationSearchTest, RecurrenceAndBestAgreeWithTheReferenceOnSmallGames)
                 options.Mode = TSearchMode::Best;
                 options.WithoutLast = false;
                 ExpectSame(Brute(game, S, false, false, total), search.Run(options), false);
+            }
+        }
+    }
+}
+
+// Combinations of more than half the balls are found through their
+// complements, walked in reverse CSN order: the records, their tie rules
+// (over several blocks and threads) and "Sem o último concurso" are those of
+// the plain walk. A history whose draws differ in size takes the plain walk.
+TEST(TCombinationSearchTest, DenseGamesThroughTheComplementsAgreeWithTheReference) {
+    for (const auto& [n, k, draws] :
+         std::vector<std::tuple<int, int, int>>{{9, 5, 30}, {12, 8, 60}, {16, 10, 50}, {18, 12, 80}}) {
+        TSearchGame game = RandomGame(n, k, draws, static_cast<uint32_t>(n * 31 + k));
+        const int32_t total = static_cast<int32_t>(TCSN::Binomial(n, k));
+        for (const bool uneven : {false, true}) {
+            if (uneven) game.Draws[static_cast<size_t>(draws - 3)].pop_back();
+            const TCombinationSearch search(game);
+            for (const int32_t S : {10, 70}) {
+                const Reference recurrence = Brute(game, S, true, true, total);
+                const Reference best = Brute(game, S, false, false, total);
+                for (const int32_t threads : {1, 2}) {
+                    for (const bool complements : {true, false}) {
+                        SCOPED_TRACE(testing::Message()
+                                     << n << "/" << k << " S=" << S << " uneven=" << uneven
+                                     << " threads=" << threads << " complements=" << complements);
+                        TSearchOptions options;
+                        options.SampleSize = S;
+                        options.WithoutLast = true;
+                        options.Threads = threads;
+                        options.Complements = complements;
+                        const TSearchResult found = search.Run(options);
+                        ExpectSame(recurrence, found, true);
+                        EXPECT_EQ(found.Examined, static_cast<double>(total));
+                        options.Mode = TSearchMode::Best;
+                        ExpectSame(best, search.Run(options), false);
+                    }
+                }
             }
         }
     }
