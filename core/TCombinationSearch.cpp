@@ -89,7 +89,7 @@ struct TTask {
 // (its first d balls) and h = 0..d, the sample draws where they have h hits.
 struct TPrefixState {
     std::vector<uint64_t> levels; // k x k x W: [depth][h] masks (h > depth: empty)
-    std::vector<int32_t> counts;  // k x k: their popcounts
+    std::vector<int32_t> counts;  // k x k: their popcounts (kept for depth k - 1 only)
     // [depth]: the lowest and highest h whose mask is not empty; every mask
     // and count outside that range is zero, so a level is built and read
     // over its range only (a 60/6 prefix rarely has more than 2 hits in any
@@ -100,12 +100,20 @@ struct TPrefixState {
     std::vector<uint64_t> ballSet; // k x Wn: ball bit set of the prefix, per level
     std::vector<int32_t> x;        // scratch: popcounts per (h, last ball)
     std::vector<int32_t> cur;      // scratch
+    std::vector<int32_t> reach;    // scratch: per candidate of a batch
+    std::vector<int32_t> zeros;    // a batch of zeros
     // [h]: the smallest count that could still be a record: at least 1, the
     // block's own record and (refreshed now and then) every worker's best.
     std::vector<int32_t> need;
     uint32_t runs = 0;
-    std::vector<int32_t> active; // scratch: hit counts a run can still improve
-    std::vector<int32_t> rows;   // scratch: the x rows they read
+    bool walks = false; // the walks' modes: ball sets, no hit masks
+    // Subtrees are rarely hopeless unless the sample is small: after a
+    // string of failed checks, the next prefixes go unchecked for a while.
+    int32_t hopeFails = 0;
+    int32_t hopePause = 0;
+    std::vector<int32_t> hopeCounts; // scratch: popcounts of one depth
+    std::vector<int32_t> active;     // scratch: hit counts a run can still improve
+    std::vector<int32_t> rows;       // scratch: the x rows they read
 };
 
 using std::popcount;
@@ -127,6 +135,15 @@ template <int FixedW>
     const size_t levelSize = static_cast<size_t>(k) * W;
     if (upto < 0) upto = k - 1;
     for (int i = from; i < upto; ++i) {
+        if (st.walks) {
+            // The walks read the prefix's ball set only.
+            const uint64_t* bs = st.ballSet.data() + static_cast<size_t>(i) * p.Wn;
+            uint64_t* bd = st.ballSet.data() + static_cast<size_t>(i + 1) * p.Wn;
+            for (int w = 0; w < p.Wn; ++w) bd[w] = bs[w];
+            const int32_t ball = prefix[static_cast<size_t>(i)];
+            bd[ball >> 6] |= uint64_t(1) << (ball & 63);
+            continue;
+        }
         const uint64_t* src = st.levels.data() + static_cast<size_t>(i) * levelSize;
         uint64_t* dst = st.levels.data() + static_cast<size_t>(i + 1) * levelSize;
         int32_t* cnt = st.counts.data() + static_cast<size_t>(i + 1) * k;
@@ -138,29 +155,36 @@ template <int FixedW>
         int32_t& hi = st.hi[static_cast<size_t>(i + 1)];
         const int a = std::min(st.lo[static_cast<size_t>(i)], lo);
         const int b = std::max(std::min(st.hi[static_cast<size_t>(i)] + 1, i + 1), hi);
-        int32_t newLo = b + 1, newHi = -1;
-        for (int h = a; h <= b; ++h) {
-            int32_t c = 0;
-            for (int w = 0; w < W; ++w) {
-                const uint64_t stay = src[h * W + w] & ~m[w];
-                const uint64_t rise = h > 0 ? src[(h - 1) * W + w] & m[w] : 0;
-                dst[h * W + w] = stay | rise;
-                c += popcount(stay | rise);
+        // Only the last depth's counts are read (by the run bounds).
+        if (i + 1 == k - 1) {
+            for (int h = a; h <= b; ++h) {
+                int32_t c = 0;
+                for (int w = 0; w < W; ++w) {
+                    const uint64_t v = (src[h * W + w] & ~m[w]) | (h > 0 ? src[(h - 1) * W + w] & m[w] : 0);
+                    dst[h * W + w] = v;
+                    c += popcount(v);
+                }
+                cnt[h] = c;
             }
-            cnt[h] = c;
-            if (c != 0) {
-                newLo = std::min(newLo, h);
-                newHi = h;
-            }
+        } else {
+            for (int h = a; h <= b; ++h)
+                for (int w = 0; w < W; ++w)
+                    dst[h * W + w] = (src[h * W + w] & ~m[w]) | (h > 0 ? src[(h - 1) * W + w] & m[w] : 0);
         }
-        if (newHi < 0) newLo = 0;
+        const auto empty = [&](int h) {
+            for (int w = 0; w < W; ++w)
+                if (dst[h * W + w] != 0) return false;
+            return true;
+        };
+        int newLo = a, newHi = b;
+        while (newLo <= newHi && empty(newLo)) ++newLo;
+        while (newHi >= newLo && empty(newHi)) --newHi;
+        if (newHi < newLo) {
+            newLo = 0;
+            newHi = -1;
+        }
         lo = newLo;
         hi = newHi;
-        const uint64_t* bs = st.ballSet.data() + static_cast<size_t>(i) * p.Wn;
-        uint64_t* bd = st.ballSet.data() + static_cast<size_t>(i + 1) * p.Wn;
-        for (int w = 0; w < p.Wn; ++w) bd[w] = bs[w];
-        const int32_t ball = prefix[static_cast<size_t>(i)];
-        bd[ball >> 6] |= uint64_t(1) << (ball & 63);
     }
 }
 
@@ -170,14 +194,24 @@ template <int FixedW>
 // at most the sum of their r largest frequencies such draws reach it, and
 // only from a >= h - r:
 //   count(h) <= counts[d][h] + min(sum of counts[d][h - r .. h - 1], top_r).
-template <int FixedW> bool Hopeless(const TPrepared& p, TPrefixState& st, int d, int32_t last) {
+template <int FixedW>
+[[gnu::always_inline]] inline bool Hopeless(const TPrepared& p, TPrefixState& st, int d, int32_t last) {
     const int k = p.k;
     const int remaining = k - d;
     const int32_t top = p.topFrequencies[static_cast<size_t>(last + 1) * (k + 1) + remaining];
-    const int32_t* cnt = st.counts.data() + static_cast<size_t>(d) * k;
-    // Outside lo - 0 .. hi + r every term is zero, and so is the bound.
+    const int W = Words<FixedW>(p);
     const int hLo = st.lo[static_cast<size_t>(d)];
     const int hHi = std::min(k, st.hi[static_cast<size_t>(d)] + remaining);
+    // The depth's counts, zero outside its range.
+    int32_t* cnt = st.hopeCounts.data();
+    const uint64_t* level = st.levels.data() + static_cast<size_t>(d) * k * W;
+    for (int h = 0; h <= d; ++h) {
+        int32_t c = 0;
+        if (h >= hLo && h <= st.hi[static_cast<size_t>(d)])
+            for (int w = 0; w < W; ++w) c += popcount(level[h * W + w]);
+        cnt[h] = c;
+    }
+    // Outside lo .. hi + r every term is zero, and so is the bound.
     int32_t below = 0; // counts[d][h - r .. h - 1]
     for (int h = hLo; h <= hHi; ++h) {
         if (h - 1 >= 0 && h - 1 <= d) below += cnt[h - 1];
@@ -288,16 +322,25 @@ template <int FixedW>
                 xh[j] = c;
             }
         }
+        // Which candidates reach a record's bar for some active h: across
+        // the candidates first (a vector loop per h), as almost none do.
+        int32_t* reach = st.reach.data();
+        for (int j = 0; j < len; ++j) reach[j] = 0;
+        for (int i = 0; i < activeCount; ++i) {
+            const int h = active[i];
+            const int32_t bar = need[h];
+            const int32_t base = h < k ? cntE[h] : 0;
+            const int32_t* stayRow = h < k ? x + h * Batch : st.zeros.data();
+            const int32_t* riseRow = h > 0 ? x + (h - 1) * Batch : st.zeros.data();
+            for (int j = 0; j < len; ++j) reach[j] |= base - stayRow[j] + riseRow[j] >= bar ? 1 : 0;
+        }
         for (int j = 0; j < len; ++j) {
-            bool any = false;
+            if (reach[j] == 0) continue;
             for (int i = 0; i < activeCount; ++i) {
                 const int h = active[i];
-                const int32_t c =
+                st.cur[static_cast<size_t>(h)] =
                     (h < k ? cntE[h] - x[h * Batch + j] : 0) + (h > 0 ? x[(h - 1) * Batch + j] : 0);
-                st.cur[static_cast<size_t>(h)] = c;
-                any |= c >= need[h];
             }
-            if (!any) continue;
             const uint64_t* m = masks + static_cast<size_t>(j) * W;
             const TCsnValue csn = csn0 + static_cast<TCsnValue>(b0 - from + j);
             int32_t newest = -1;
@@ -432,13 +475,17 @@ template <int FixedW>
     st.ballSet.assign(static_cast<size_t>(k) * p.Wn, 0);
     st.x.assign(static_cast<size_t>(k) * 64, 0);
     st.cur.assign(static_cast<size_t>(k) + 1, 0);
+    st.reach.assign(64, 0);
+    st.zeros.assign(64, 0);
     st.need.assign(static_cast<size_t>(k) + 1, 1);
+    st.hopeCounts.assign(static_cast<size_t>(k) + 1, 0);
     st.active.assign(static_cast<size_t>(k) + 1, 0);
     st.rows.assign(static_cast<size_t>(k) + 1, 0);
     std::vector<int32_t> balls(static_cast<size_t>(k), 0);
     const bool walks = task.mode == TSearchMode::Consecutive || task.mode == TSearchMode::Filter ||
                        task.mode == TSearchMode::Listing;
     const std::span<const int32_t> prefix(balls.data(), static_cast<size_t>(k - 1));
+    st.walks = walks;
 
     if (!block.list.empty()) {
         for (const TCsnValue csn : block.list) {
@@ -481,7 +528,21 @@ template <int FixedW>
             BuildLevels<FixedW>(p, st, prefix, i, i + 1);
             const int32_t ball = balls[static_cast<size_t>(i)];
             // The last depth is bounded by the run itself.
-            if (prune && i < k - 2 && Hopeless<FixedW>(p, st, i + 1, ball)) {
+            bool check = prune && i < k - 2;
+            if (check && st.hopePause > 0) {
+                --st.hopePause;
+                check = false;
+            }
+            bool hopeless = false;
+            if (check) {
+                hopeless = Hopeless<FixedW>(p, st, i + 1, ball);
+                st.hopeFails = hopeless ? 0 : st.hopeFails + 1;
+                if (st.hopeFails == 64) {
+                    st.hopeFails = 0;
+                    st.hopePause = 1024;
+                }
+            }
+            if (hopeless) {
                 const TCsnValue skipped = p.completions[static_cast<size_t>(p.n - ball) * k + (k - 1 - i)];
                 const TCsnValue counted = std::min(skipped, end - csn);
                 r.examined += static_cast<uint64_t>(counted);
