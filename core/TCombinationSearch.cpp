@@ -289,6 +289,47 @@ template <int FixedW>
         }
         if (activeCount == 0) return;
     }
+    // The candidate with last-ball mask m and the given CSN, whose counts
+    // are in cur, against the records of the active hit counts.
+    const auto offer = [&](const uint64_t* m, TCsnValue csn) {
+        int32_t newest = -1;
+        for (int i = 0; i < activeCount; ++i) {
+            const int h = active[i];
+            const int32_t c = st.cur[static_cast<size_t>(h)];
+            TRecord& rec = r.rec1[static_cast<size_t>(h)];
+            if (c == 0 || c < rec.count) continue;
+            // Without the recency rule every candidate has recency 0.
+            const int32_t rc = recency ? RecencyOf<FixedW>(p, st, h, m) : 0;
+            if (c == rec.count && (p.reversed ? rc < rec.recency : rc <= rec.recency)) continue;
+            if (newest < 0) newest = NewestHits<FixedW>(p, st, m);
+            rec = TRecord{c, rc, newest, csn};
+            need[h] = c;
+            std::atomic<int32_t>& best = p.bestCounts[h];
+            for (int32_t seen = best.load(std::memory_order_relaxed);
+                 seen < c && !best.compare_exchange_weak(seen, c, std::memory_order_relaxed);) {
+            }
+        }
+    };
+    if constexpr (FixedW == 1) {
+        // One-word masks and a short run (most runs of a dense game): each
+        // candidate's counts straight from two popcounts per hit count.
+        if (!doubleCheck && to - from < 8) {
+            const uint64_t* E = st.E;
+            for (int b = from; b <= to; ++b) {
+                const uint64_t m = p.ballMasks[static_cast<size_t>(b)];
+                bool any = false;
+                for (int i = 0; i < activeCount; ++i) {
+                    const int h = active[i];
+                    const int32_t c =
+                        (h < k ? cntE[h] - popcount(E[h] & m) : 0) + (h > 0 ? popcount(E[h - 1] & m) : 0);
+                    st.cur[static_cast<size_t>(h)] = c;
+                    any |= c >= need[h];
+                }
+                if (any) offer(&p.ballMasks[static_cast<size_t>(b)], csn0 + static_cast<TCsnValue>(b - from));
+            }
+            return;
+        }
+    }
     for (int b0 = from; b0 <= to; b0 += Batch) {
         const int len = std::min(Batch, to - b0 + 1);
         const uint64_t* masks = p.ballMasks.data() + static_cast<size_t>(b0) * W;
@@ -341,25 +382,7 @@ template <int FixedW>
                 st.cur[static_cast<size_t>(h)] =
                     (h < k ? cntE[h] - x[h * Batch + j] : 0) + (h > 0 ? x[(h - 1) * Batch + j] : 0);
             }
-            const uint64_t* m = masks + static_cast<size_t>(j) * W;
-            const TCsnValue csn = csn0 + static_cast<TCsnValue>(b0 - from + j);
-            int32_t newest = -1;
-            for (int i = 0; i < activeCount; ++i) {
-                const int h = active[i];
-                const int32_t c = st.cur[static_cast<size_t>(h)];
-                TRecord& rec = r.rec1[static_cast<size_t>(h)];
-                if (c == 0 || c < rec.count) continue;
-                // Without the recency rule every candidate has recency 0.
-                const int32_t rc = recency ? RecencyOf<FixedW>(p, st, h, m) : 0;
-                if (c == rec.count && (p.reversed ? rc < rec.recency : rc <= rec.recency)) continue;
-                if (newest < 0) newest = NewestHits<FixedW>(p, st, m);
-                rec = TRecord{c, rc, newest, csn};
-                need[h] = c;
-                std::atomic<int32_t>& best = p.bestCounts[h];
-                for (int32_t seen = best.load(std::memory_order_relaxed);
-                     seen < c && !best.compare_exchange_weak(seen, c, std::memory_order_relaxed);) {
-                }
-            }
+            offer(masks + static_cast<size_t>(j) * W, csn0 + static_cast<TCsnValue>(b0 - from + j));
         }
     }
 }
