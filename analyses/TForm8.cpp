@@ -1,6 +1,7 @@
 #include "TForm8.h"
 
 #include "NumberText.h"
+#include "TBarChart3D.h"
 #include "TChartSeries.h"
 #include "TChartView.h"
 #include "TForm2.h"
@@ -141,15 +142,33 @@ void TForm8::BuildOwnControls() {
         splitter->setStretchFactor(index, 3);
     }
 
-    Chart2 = new TChartView(this);
-    Chart2->setObjectName(QStringLiteral("Chart2"));
-    Chart2->SetTitle(QStringLiteral("Distribuição conjunta total"));
-    Chart2->SetAxisTitles(QStringLiteral("A"), QStringLiteral("Probabilidade"));
-    Chart2->setToolTip(QStringLiteral("Marque uma área no gráfico para zoom"));
-    Chart2->setMinimumHeight(180);
-    // One legend entry per B: readable for small games only.
-    Chart2->SetLegendVisible(N() <= 25);
-    AttachChart(Chart2);
+    const QString zoomHint = QStringLiteral("Marque uma área no gráfico para zoom");
+    QWidget* chart = nullptr;
+    if (TBarChart3D::Available()) {
+        Chart3D = new TBarChart3D(this);
+        Chart3D->setObjectName(QStringLiteral("Chart2"));
+        Chart3D->SetTitle(QStringLiteral("Distribuição conjunta total"));
+        Chart3D->SetAxisTitles(QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("Probabilidade"));
+        Chart3D->setToolTip(zoomHint);
+        Chart3D->SetPopupMenu(PopupMenu1);
+        connect(Chart3D, &TBarChart3D::PopupOpening, this, [this] { pending3D_ = true; });
+        connect(PopupMenu1, &QMenu::aboutToShow, this, [this] {
+            popupOver3D_ = pending3D_;
+            pending3D_ = false;
+        });
+        chart = Chart3D;
+    } else {
+        Chart2 = new TChartView(this);
+        Chart2->setObjectName(QStringLiteral("Chart2"));
+        Chart2->SetTitle(QStringLiteral("Distribuição conjunta total"));
+        Chart2->SetAxisTitles(QStringLiteral("A"), QStringLiteral("Probabilidade"));
+        Chart2->setToolTip(zoomHint);
+        // One legend entry per B: readable for small games only.
+        Chart2->SetLegendVisible(N() <= 25);
+        AttachChart(Chart2);
+        chart = Chart2;
+    }
+    chart->setMinimumHeight(180);
 
     tv1 = new QTreeWidget(this);
     tv1->setObjectName(QStringLiteral("tv1"));
@@ -161,7 +180,7 @@ void TForm8::BuildOwnControls() {
     auto* lower = new QSplitter(Qt::Horizontal, this);
     lower->setObjectName(QStringLiteral("Splitter3"));
     lower->setChildrenCollapsible(false);
-    lower->addWidget(Boxed(lower, "GroupBox3", QStringLiteral("&Gráfico"), Chart2));
+    lower->addWidget(Boxed(lower, "GroupBox3", QStringLiteral("&Gráfico"), chart));
     lower->addWidget(
         Boxed(lower, "GroupBox4", QStringLiteral("Análise Market Basket (árvore de decisão)"), tv1));
     lower->setStretchFactor(0, 3);
@@ -198,6 +217,10 @@ void TForm8::Button4Click() {
 }
 
 void TForm8::RebuildSeries() {
+    if (Chart3D) {
+        Chart3D->Clear();
+        return;
+    }
     Chart2->RemoveAllSeries();
     const int n = N();
     // The bars of one A stand side by side, B ascending.
@@ -212,16 +235,33 @@ void TForm8::RebuildSeries() {
 }
 
 void TForm8::PreviewAnalysis() {
-    // The grid's body as displayed: series B gets (A, cell (B, A)).
-    const int n = std::min(N(), Chart2->SeriesCount());
-    for (int b = 0; b < Chart2->SeriesCount(); ++b) Chart2->Series(b).Clear();
+    // The grid's body as displayed: B = column, A = row, cell (B, A).
+    const int n = N();
+    std::vector<std::vector<double>> values(static_cast<size_t>(n),
+                                            std::vector<double>(static_cast<size_t>(n), 0.0));
     for (int a = 1; a <= n; ++a)
         for (int b = 1; b <= n; ++b) {
             double value = 0; // an empty or unreadable cell counts as 0
             if (!NumberText::TryParseFloat(CellText(a, b).toStdString(), value)) value = 0;
-            Chart2->Series(b - 1).Append(a, value);
+            values[static_cast<size_t>(b - 1)][static_cast<size_t>(a - 1)] = value;
         }
-    Chart2->Redraw();
+    if (Chart3D) {
+        QStringList depths, xs;
+        for (int i = 1; i <= n; ++i) {
+            depths.append(QStringLiteral("Dez.") + QString::number(i));
+            xs.append(QString::number(i));
+        }
+        Chart3D->SetData(depths, xs, values);
+    } else {
+        // Series B gets the points (A, cell (B, A)).
+        const int series = std::min(n, Chart2->SeriesCount());
+        for (int b = 0; b < Chart2->SeriesCount(); ++b) Chart2->Series(b).Clear();
+        for (int b = 1; b <= series; ++b)
+            for (int a = 1; a <= n; ++a)
+                Chart2->Series(b - 1).Append(a,
+                                             values[static_cast<size_t>(b - 1)][static_cast<size_t>(a - 1)]);
+        Chart2->Redraw();
+    }
     Memo1->moveCursor(QTextCursor::Start);
 }
 
@@ -304,6 +344,10 @@ void TForm8::Button5Click() {
 }
 
 void TForm8::Copiar1Click() {
+    if (Chart3D && popupOver3D_) {
+        Chart3D->CopyToClipboard();
+        return;
+    }
     if (PopupSource() == tv1) {
         QApplication::clipboard()->setText(tree_ ? Text(TBayesAnalysis::Outline(*tree_)) : QString());
         return;

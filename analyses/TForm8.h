@@ -5,8 +5,10 @@
 // count ("Melhor comb."). The computation is TBayesAnalysis (and
 // TCombinationSearch for the scan); this class wires controls to it.
 //
-// Chart2 is a 2-D bar chart: for each A along x, one bar per B side by side
-// (series "Dez.B"), the grid's body as displayed.
+// Chart2 shows the grid's body as displayed: where a display with OpenGL
+// exists, as 3-D bars (A along x, B in depth, TBarChart3D); elsewhere (the
+// offscreen platform, no OpenGL) as a 2-D bar chart with, for each A along
+// x, one bar per B side by side (series "Dez.B").
 //
 // Threading: the table load, the chart and the tree run on the window's
 // thread to completion; "Melhor comb." runs on the frame's worker with its
@@ -23,6 +25,7 @@ class QLabel;
 class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TBarChart3D;
 class TForm2;
 
 class TForm8 : public TAnalysisForm {
@@ -36,6 +39,8 @@ public:
     static void Install(TForm2& mainWindow);
 
     const TBayesAnalysis& Engine() const { return *engine_; }
+    // Whether Chart2 is the 3-D chart (else the 2-D one).
+    bool ThreeDimensional() const { return Chart3D != nullptr; }
     // The records of the last finished or stopped "Melhor comb.".
     const std::optional<TSearchResult>& BestResult() const { return best_; }
 
@@ -72,6 +77,9 @@ private:
     QPushButton* Button4 = nullptr;
     QPushButton* Button5 = nullptr;
     QAction* MelhorComb1 = nullptr;
-    TChartView* Chart2 = nullptr;
+    TChartView* Chart2 = nullptr;   // the 2-D chart, or
+    TBarChart3D* Chart3D = nullptr; // the 3-D one
+    bool pending3D_ = false;        // the pop-up menu is opening over Chart3D
+    bool popupOver3D_ = false;      // it was last opened over Chart3D
     QTreeWidget* tv1 = nullptr;
 };
