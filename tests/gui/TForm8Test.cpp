@@ -200,7 +200,9 @@ TEST_F(TForm8Test, TablesAndTheChartOfTheGridAsDisplayed) {
     EXPECT_EQ(PlottedPoints(window), 36);
     Click(window, "opAeB");
     EXPECT_EQ(GridTexts(grid), window->Engine().Table(TBayesAnalysis::TTable::Joint));
-    if (chart) EXPECT_DOUBLE_EQ(chart->Series(1).Y(0), 0.4);
+    if (chart) {
+        EXPECT_DOUBLE_EQ(chart->Series(1).Y(0), 0.4);
+    }
     EXPECT_TRUE(TMessageBox::Recorded().isEmpty());
 }
 
