@@ -305,7 +305,7 @@ void TForm8::Button5Click() {
     if (Running()) return;
     StopFlag() = false;
     const TSearchOptions options = engine_->BestOptions(SampleSize());
-    if (const std::string message = engine_->Search().Check(options); !message.empty()) {
+    if (const std::string message = engine_->BestCheck(options); !message.empty()) {
         SetMemo({Text(message)});
         TMessageBox::Show(this, Text(message), TMessageBox::Kind::Warning);
         return;

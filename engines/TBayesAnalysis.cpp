@@ -200,6 +200,13 @@ TSearchOptions TBayesAnalysis::BestOptions(int32_t sampleSize) const {
     return options;
 }
 
+std::string TBayesAnalysis::BestCheck(const TSearchOptions& options) const {
+    if (search_->Total() > TCsnValue(1) << 53)
+        return "o universo completo tem " + TCombinationSearch::CsnText(search_->Total()) +
+               " combinações, além do que a busca percorre";
+    return search_->Check(options);
+}
+
 std::vector<std::string> TBayesAnalysis::BestReport(const TSearchResult& result) {
     std::vector<std::string> lines = {"Posição (Vitórias):\tCSN"};
     for (size_t h = 0; h < result.Count1.size() && h < result.CSN1.size(); ++h)

@@ -94,6 +94,10 @@ public:
 
     // The best-combination scan over the last sampleSize draws.
     TSearchOptions BestOptions(int32_t sampleSize) const;
+    // Empty when the scan can run; otherwise the message for the user. A
+    // game of more than 2^53 combinations is refused: its CSNs are not exact
+    // doubles and the walk would never end.
+    std::string BestCheck(const TSearchOptions& options) const;
     // "Posição (Vitórias):" TAB "CSN", then one line per hit count some
     // combination reached in at least one sample draw.
     static std::vector<std::string> BestReport(const TSearchResult& result);

@@ -249,6 +249,13 @@ TEST_F(TBayesAnalysisTest, BestCombinationReport) {
     const TBayesAnalysis big(game);
     EXPECT_EQ(TBayesAnalysis::BestReport(big.Search().Run(big.BestOptions(20))), LiteralReport(game, 20));
 
+    EXPECT_EQ(bayes.BestCheck(bayes.BestOptions(4)), "");
+    // 100/50 holds about 1e29 combinations: refused, with no option to offer.
+    const TBayesAnalysis huge(TSearchGame{100, 50, 1, {std::vector<int32_t>(50, 1)}});
+    EXPECT_EQ(
+        huge.BestCheck(huge.BestOptions(10)),
+        "o universo completo tem 100891344545564193334812497256 combinações, além do que a busca percorre");
+
     EXPECT_EQ(TBayesAnalysis::ProgressText(1, 4), "25,00%");
     EXPECT_EQ(TBayesAnalysis::ProgressText(0, 0), "0,00%");
 }

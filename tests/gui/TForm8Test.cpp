@@ -238,6 +238,13 @@ TEST_F(TForm8Test, DecisionTreeAndItsCopies) {
     TForm8* window = OpenSmall();
     ASSERT_NE(window, nullptr);
     auto* tree = Find<QTreeWidget>(window, "tv1");
+    auto* popup = Find<QMenu>(window, "PopupMenu1");
+    // An empty tree copies an empty text.
+    QApplication::clipboard()->setText("antes");
+    RightClick(tree);
+    Action(window, "Copiar1")->trigger();
+    popup->hide();
+    EXPECT_EQ(QApplication::clipboard()->text(), "");
     // From number 1 (item 0): it is in four draws of five.
     Click(window, "Button1");
     EXPECT_EQ(Memo(window), "Análise finalizada.");
@@ -270,7 +277,6 @@ TEST_F(TForm8Test, DecisionTreeAndItsCopies) {
     const QString outline = QString::fromStdString(TBayesAnalysis::Outline(window->Engine().Tree(6)));
     EXPECT_TRUE(outline.startsWith("+P(*)\r\n+-P(1|*) = 0,8000\r\n+--P(2|1,*) = 0,5000\r\n")) << outline;
     EXPECT_TRUE(outline.endsWith("+-P(¬1|*) = 0,2000\r\n+--P(2|¬1,*) = 1,0000\r\n")) << outline;
-    auto* popup = Find<QMenu>(window, "PopupMenu1");
     RightClick(tree);
     EXPECT_TRUE(popup->isVisible());
     EXPECT_TRUE(Action(window, "MelhorComb1")->isVisible());
@@ -366,6 +372,17 @@ TEST_F(TForm8Test, ThreeDimensionalChartWhereADisplayExists) {
     // The tree and the grid copy as before.
     Click(window, "Button1");
     EXPECT_EQ(Find<QTreeWidget>(window, "tv1")->topLevelItemCount(), 1);
+}
+
+TEST_F(TForm8Test, BestCombinationOfAGameTooLargeToWalk) {
+    TForm8* window = OpenAnalysis(DataDir + "/lotomania.csv");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(Grid(window)->rowCount(), 102);
+    Click(window, "Button5");
+    EXPECT_FALSE(window->Running());
+    EXPECT_TRUE(Memo(window).startsWith("o universo completo tem ")) << Memo(window);
+    ASSERT_EQ(TMessageBox::Recorded().size(), 1);
+    EXPECT_TRUE(Enabled(window, "Button5"));
 }
 
 TEST_F(TForm8Test, CalculatorHandOff) {
