@@ -185,6 +185,7 @@ void TForm8::BuildOwnControls() {
         Boxed(lower, "GroupBox4", QStringLiteral("Análise Market Basket (árvore de decisão)"), tv1));
     lower->setStretchFactor(0, 3);
     lower->setStretchFactor(1, 2);
+    lower->setSizes({600, 400});
     ChartLayout()->addWidget(lower, 1);
 }
 
