@@ -256,6 +256,14 @@ void TAnalysisForm::AttachGrid(QTableWidget* grid) {
     });
 }
 
+void TAnalysisForm::AttachPopup(QAbstractScrollArea* control) {
+    control->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(control, &QWidget::customContextMenuRequested, this, [this, control](const QPoint& pos) {
+        popupSource_ = control;
+        PopupMenu1->popup(control->viewport()->mapToGlobal(pos));
+    });
+}
+
 void TAnalysisForm::SetGridView(QTableView* view) {
     auto* splitter = qobject_cast<QSplitter*>(sg1->parentWidget());
     if (!splitter) return;
@@ -302,7 +310,7 @@ void TAnalysisForm::UpDown1Click() {
     if (running_) return;
     Edit1->setText(QString::number(UpDown1->value()));
     LoadSample();
-    PreviewAnalysis();
+    if (features_.PreviewOnSampleStep) PreviewAnalysis();
 }
 
 void TAnalysisForm::Edit1DblClick() {

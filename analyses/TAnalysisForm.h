@@ -34,6 +34,7 @@
 #include <mutex>
 #include <vector>
 
+class QAbstractScrollArea;
 class QAction;
 class QBoxLayout;
 class QGroupBox;
@@ -66,6 +67,8 @@ public:
         int NormalWindow = 6, NormalNeighbours = 3; // its parameter pairs
         int DeltaWindow = 6, DeltaNeighbours = 3;
         QString SampleLabel; // Label3 before Edit1; empty: none
+        // Whether UpDown1Click runs "Preview" after the load.
+        bool PreviewOnSampleStep = true;
     };
 
     // Hands over the game: its history, grid, n, k, zero-based flag and the
@@ -140,6 +143,9 @@ protected:
     // Another grid of the window gets the pop-up menu; "Copiar" over it
     // copies that grid.
     void AttachGrid(QTableWidget* grid);
+    // Any other scrolling control (a tree view) gets the pop-up menu and is
+    // recognised as its source; the window copies it itself.
+    void AttachPopup(QAbstractScrollArea* control);
     // The control the pop-up menu was last opened over.
     QWidget* PopupSource() const { return popupSource_.data(); }
     // Shows a view over the window's own model in place of the string grid

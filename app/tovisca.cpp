@@ -7,6 +7,7 @@
 #include "TForm7.h"
 #include "TForm10.h"
 #include "TForm5.h"
+#include "TForm8.h"
 #include "TForm6.h"
 #include "TUpdateRunner.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
     TForm7::Install(mainWindow);
     TForm10::Install(mainWindow);
     TForm5::Install(mainWindow);
+    TForm8::Install(mainWindow);
     TUpdateRunner::Install(mainWindow);
     // Without a window manager "maximised" means nothing: take the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())

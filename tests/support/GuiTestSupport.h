@@ -13,6 +13,7 @@
 #include "TForm7.h"
 #include "TForm10.h"
 #include "TForm5.h"
+#include "TForm8.h"
 #include "TForm6.h"
 #include "TInputBox.h"
 #include "TMessageBox.h"
@@ -153,6 +154,7 @@ protected:
         TForm7::Install(main);
         TForm10::Install(main);
         TForm5::Install(main);
+        TForm8::Install(main);
         TForm6::Install(main);
         TUpdateRunner::Install(main);
         main.resize(1400, 1000);
