@@ -140,7 +140,8 @@ TForm5::TForm5(TForm3& game, QWidget* parent)
                              .NormalWindow = 6,
                              .NormalNeighbours = 6,
                              .DeltaWindow = 6,
-                             .DeltaNeighbours = 3},
+                             .DeltaNeighbours = 3,
+                             .SampleLabel = QString()},
                     parent),
       engine_(std::make_unique<TDelayAnalysis>(Lottery())) {
     resize(696, 480);
