@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <functional>
+#include <immintrin.h>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -638,27 +640,20 @@ TBlockResult EmptyResult(int32_t k) {
 
 // Runs one phase over its blocks on the workers and merges the block results
 // in sequence order. `stop` is set by the callback or found set already.
-TBlockResult RunPhase(const TPrepared& p, const TTask& task, const std::vector<TBlock>& blocks,
-                      int32_t threads, ScanFunction scan, const TSearchCallback& progress, int32_t phase,
-                      double candidates, std::atomic<bool>& stop) {
-    std::vector<TBlockResult> results(blocks.size());
-    for (TBlockResult& r : results) r = EmptyResult(p.k);
-    std::atomic<size_t> nextBlock{0};
-    std::atomic<uint64_t> examined{0};
+// Runs work(t) on `threads` threads while this one reports the examined
+// count every 20 ms; a callback answering false sets `stop`.
+void RunPool(int32_t threads, const std::function<void(int32_t)>& work, const std::atomic<uint64_t>& examined,
+             const TSearchCallback& progress, int32_t phase, double candidates, std::atomic<bool>& stop) {
     std::mutex mutex;
     std::condition_variable done;
     int32_t running = threads;
-    auto worker = [&] {
-        for (size_t b; (b = nextBlock.fetch_add(1)) < blocks.size();) {
-            if (stop.load(std::memory_order_relaxed)) break;
-            scan(p, task, blocks[b], stop, results[b]);
-            examined.fetch_add(results[b].examined, std::memory_order_relaxed);
-        }
-        const std::lock_guard lock(mutex);
-        if (--running == 0) done.notify_all();
-    };
     std::vector<std::thread> pool;
-    for (int32_t t = 0; t < threads; ++t) pool.emplace_back(worker);
+    for (int32_t t = 0; t < threads; ++t)
+        pool.emplace_back([&, t] {
+            work(t);
+            const std::lock_guard lock(mutex);
+            if (--running == 0) done.notify_all();
+        });
     {
         std::unique_lock lock(mutex);
         while (!done.wait_for(lock, std::chrono::milliseconds(20), [&] { return running == 0; })) {
@@ -670,6 +665,23 @@ TBlockResult RunPhase(const TPrepared& p, const TTask& task, const std::vector<T
         }
     }
     for (std::thread& t : pool) t.join();
+}
+
+TBlockResult RunPhase(const TPrepared& p, const TTask& task, const std::vector<TBlock>& blocks,
+                      int32_t threads, ScanFunction scan, const TSearchCallback& progress, int32_t phase,
+                      double candidates, std::atomic<bool>& stop) {
+    std::vector<TBlockResult> results(blocks.size());
+    for (TBlockResult& r : results) r = EmptyResult(p.k);
+    std::atomic<size_t> nextBlock{0};
+    std::atomic<uint64_t> examined{0};
+    const auto worker = [&](int32_t) {
+        for (size_t b; (b = nextBlock.fetch_add(1)) < blocks.size();) {
+            if (stop.load(std::memory_order_relaxed)) break;
+            scan(p, task, blocks[b], stop, results[b]);
+            examined.fetch_add(results[b].examined, std::memory_order_relaxed);
+        }
+    };
+    RunPool(threads, worker, examined, progress, phase, candidates, stop);
 
     // Merge in block order: a later block only replaces a record it beats.
     TBlockResult merged = EmptyResult(p.k);
@@ -718,6 +730,168 @@ TBlockResult RunPhase(const TPrepared& p, const TTask& task, const std::vector<T
         merged.maxAdvance = std::max(merged.maxAdvance, r.maxAdvance);
         append(merged.listing, r.listing, TCombinationSearch::ListingLimit);
     }
+    return merged;
+}
+
+// Small games with one-word samples (n <= 26, S <= 64): a combination is a
+// subset a of balls 1..s plus a subset b of balls s + 1..n, and its hits in
+// sample draw i are A[a][i] + B[b][i]. Both tables hold one byte per sample
+// draw (64 bytes a subset, at most 2^13 subsets a half), so a candidate
+// costs one byte-vector addition and, per hit count, a compare and a
+// popcount: no prefixes and no runs. The candidates come in subset order,
+// so the records follow a total order instead of the walk's: more draws,
+// then (with the recency rule) the larger recency, then the smaller CSN,
+// which is what the walk in CSN order keeps.
+constexpr int32_t SplitMaxBalls = 26;
+
+struct TSplitTables {
+    int32_t s = 0;             // balls 1..s form the first half
+    std::vector<uint8_t> a, b; // [subset x 64 + sample draw]: hits
+    // [subset]: the fewest and most hits of a subset in any sample draw; a
+    // candidate's hit counts lie within the sums of its halves' ranges.
+    std::vector<uint8_t> aLow, aHigh, bLow, bHigh;
+    std::vector<uint32_t> aList; // the first half's subsets, of every usable size
+    std::vector<std::vector<uint32_t>> bBySize;
+};
+
+// Whether record x goes before record y of the same hit count.
+bool SplitBetter(const TRecord& x, const TRecord& y, bool recency) {
+    if (x.count != y.count) return x.count > y.count;
+    if (x.count == 0) return false;
+    if (recency && x.recency != y.recency) return x.recency > y.recency;
+    return x.csn < y.csn;
+}
+
+struct TSplitCandidate {
+    uint32_t a = 0, b = 0;
+    int32_t h = 0, count = 0;
+    uint64_t draws = 0; // the sample draws with h hits
+    int32_t last = 0;
+};
+
+// A candidate that reaches the bar of its hit count h against the worker's
+// record (kept apart so that the scan's vectors stay in registers).
+[[gnu::noinline]] void SplitOffer(const TPrepared& p, const TSplitTables& t, bool recency,
+                                  const TSplitCandidate& c, std::vector<int32_t>& balls,
+                                  std::vector<TRecord>& rec, std::vector<int32_t>& need) {
+    TRecord& record = rec[static_cast<size_t>(c.h)];
+    TRecord candidate{c.count, 0, c.last, 0};
+    if (recency)
+        for (uint64_t e = c.draws; e != 0; e &= e - 1) candidate.recency += std::countr_zero(e);
+    if (c.count == record.count && candidate.recency < record.recency) return;
+    size_t j = 0;
+    for (uint32_t e = c.a; e != 0; e &= e - 1) balls[j++] = 1 + std::countr_zero(e);
+    for (uint32_t e = c.b; e != 0; e &= e - 1) balls[j++] = t.s + 1 + std::countr_zero(e);
+    candidate.csn = p.search->Rank(balls);
+    if (!SplitBetter(candidate, record, recency)) return;
+    record = candidate;
+    need[static_cast<size_t>(c.h)] = c.count;
+}
+
+TSplitTables SplitTables(const TPrepared& p) {
+    TSplitTables t;
+    t.s = p.n / 2;
+    // Bytes past the sample hold 128 in the first half's table and 0 in the
+    // second's: their sum never equals a hit count.
+    const auto fill = [&](std::vector<uint8_t>& table, std::vector<uint8_t>& low, std::vector<uint8_t>& high,
+                          int32_t first, int32_t count, uint8_t pad) {
+        const uint32_t subsets = uint32_t(1) << count;
+        table.assign(static_cast<size_t>(subsets) * 64, 0);
+        low.assign(subsets, 0);
+        high.assign(subsets, 0);
+        for (int32_t i = p.S; i < 64; ++i) table[static_cast<size_t>(i)] = pad;
+        for (uint32_t m = 1; m < subsets; ++m) {
+            const uint32_t rest = m & (m - 1);
+            const uint64_t draws = p.ballMasks[static_cast<size_t>(first + std::countr_zero(m))];
+            uint8_t lo = 255, hi = 0;
+            for (int32_t i = 0; i < 64; ++i) {
+                const auto v =
+                    static_cast<uint8_t>(table[static_cast<size_t>(rest) * 64 + i] + ((draws >> i) & 1));
+                table[static_cast<size_t>(m) * 64 + i] = v;
+                if (i < p.S) {
+                    lo = std::min(lo, v);
+                    hi = std::max(hi, v);
+                }
+            }
+            low[m] = lo;
+            high[m] = hi;
+        }
+    };
+    const int32_t sb = p.n - t.s;
+    fill(t.a, t.aLow, t.aHigh, 1, t.s, 0x80);
+    fill(t.b, t.bLow, t.bHigh, t.s + 1, sb, 0);
+    t.bBySize.assign(static_cast<size_t>(sb) + 1, {});
+    for (uint32_t m = 0; m < (uint32_t(1) << sb); ++m)
+        t.bBySize[static_cast<size_t>(popcount(m))].push_back(m);
+    for (uint32_t m = 0; m < (uint32_t(1) << t.s); ++m) {
+        const int32_t rest = p.k - popcount(m);
+        if (rest >= 0 && rest <= sb) t.aList.push_back(m);
+    }
+    return t;
+}
+
+// One worker: the first-half subsets it takes from `next`, each with every
+// second-half subset that completes it to k balls.
+[[gnu::target("avx2,popcnt")]] void SplitWork(const TPrepared& p, const TSplitTables& t, bool recency,
+                                              std::atomic<size_t>& next, std::atomic<uint64_t>& examined,
+                                              const std::atomic<bool>& stop, std::vector<TRecord>& rec) {
+    const int32_t k = p.k;
+    std::vector<int32_t> need(static_cast<size_t>(k) + 1, 1);
+    std::vector<int32_t> balls(static_cast<size_t>(k));
+    for (size_t index; (index = next.fetch_add(1)) < t.aList.size();) {
+        if (stop.load(std::memory_order_relaxed)) return;
+        const uint32_t a = t.aList[index];
+        const std::vector<uint32_t>& completions = t.bBySize[static_cast<size_t>(k - popcount(a))];
+        const uint8_t* ha = t.a.data() + static_cast<size_t>(a) * 64;
+        const __m256i a0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ha));
+        const __m256i a1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ha + 32));
+        for (const uint32_t b : completions) {
+            const uint8_t* hb = t.b.data() + static_cast<size_t>(b) * 64;
+            const __m256i v0 = _mm256_add_epi8(a0, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(hb)));
+            const __m256i v1 =
+                _mm256_add_epi8(a1, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(hb + 32)));
+            const int32_t hLow = t.aLow[a] + t.bLow[b], hHigh = t.aHigh[a] + t.bHigh[b];
+            for (int32_t h = hLow; h <= hHigh; ++h) {
+                const __m256i hh = _mm256_set1_epi8(static_cast<char>(h));
+                const uint64_t m = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v0, hh))) |
+                                   static_cast<uint64_t>(
+                                       static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v1, hh))))
+                                       << 32;
+                const int32_t c = popcount(m);
+                if (c >= need[static_cast<size_t>(h)]) {
+                    TSplitCandidate candidate{a, b, h, c, m, ha[p.S - 1] + hb[p.S - 1]};
+                    SplitOffer(p, t, recency, candidate, balls, rec, need);
+                }
+            }
+        }
+        examined.fetch_add(completions.size(), std::memory_order_relaxed);
+    }
+}
+
+bool SplitUsable(const TPrepared& p, TInstructionSet set) {
+    __builtin_cpu_init();
+    return set != TInstructionSet::Portable && p.n <= SplitMaxBalls && p.W == 1 && p.S >= 1 &&
+           __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+}
+
+TBlockResult RunSplit(const TPrepared& p, bool recency, int32_t threads, const TSearchCallback& progress,
+                      double candidates, std::atomic<bool>& stop) {
+    const TSplitTables tables = SplitTables(p);
+    std::vector<std::vector<TRecord>> records(static_cast<size_t>(threads),
+                                              std::vector<TRecord>(static_cast<size_t>(p.k) + 1));
+    std::atomic<size_t> next{0};
+    std::atomic<uint64_t> examined{0};
+    RunPool(
+        threads,
+        [&](int32_t t) {
+            SplitWork(p, tables, recency, next, examined, stop, records[static_cast<size_t>(t)]);
+        },
+        examined, progress, 0, candidates, stop);
+    TBlockResult merged = EmptyResult(p.k);
+    merged.examined = examined.load();
+    for (const std::vector<TRecord>& found : records)
+        for (size_t h = 0; h < found.size(); ++h)
+            if (SplitBetter(found[h], merged.rec1[h], recency)) merged.rec1[h] = found[h];
     return merged;
 }
 
@@ -1008,7 +1182,10 @@ TSearchResult TCombinationSearch::Run(const TSearchOptions& options, const TSear
     double candidates = 0;
     const std::vector<TBlock> blocks = phaseBlocks(UINT64_MAX, candidates);
     TBlockResult main;
-    if (const int32_t q = options.Complements && !walks && !reduced && 2 * k > n ? DrawSize(p) : -1; q >= 0) {
+    if (!walks && !reduced && SplitUsable(p, options.Instructions)) {
+        main = RunSplit(p, options.Mode == TSearchMode::Recurrence, threads, progress, candidates, stop);
+    } else if (const int32_t q = options.Complements && !walks && !reduced && 2 * k > n ? DrawSize(p) : -1;
+               q >= 0) {
         // Every sample draw holds the same q balls, so a combination C and
         // its complement C' (n - k balls) split them: hits(C) = q -
         // hits(C'), in the same draws. The complements are fewer balls

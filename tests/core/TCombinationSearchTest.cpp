@@ -100,9 +100,11 @@ TEST(TCombinationSearchTest, RecurrenceAndBestAgreeWithTheReferenceOnSmallGames)
 }
 
 // Combinations of more than half the balls are found through their
-// complements, walked in reverse CSN order: the records, their tie rules
-// (over several blocks and threads) and "Sem o último concurso" are those of
-// the plain walk. A history whose draws differ in size takes the plain walk.
+// complements, walked in reverse CSN order, and small games with short
+// samples by adding the hits of two halves (where the processor has AVX2):
+// the records, their tie rules (over several blocks and threads) and "Sem o
+// último concurso" are those of the plain walk. A history whose draws differ
+// in size takes the plain walk or the halves.
 TEST(TCombinationSearchTest, DenseGamesThroughTheComplementsAgreeWithTheReference) {
     for (const auto& [n, k, draws] :
          std::vector<std::tuple<int, int, int>>{{9, 5, 30}, {12, 8, 60}, {16, 10, 50}, {18, 12, 80}}) {
@@ -115,11 +117,16 @@ TEST(TCombinationSearchTest, DenseGamesThroughTheComplementsAgreeWithTheReferenc
                 const Reference recurrence = Brute(game, S, true, true, total);
                 const Reference best = Brute(game, S, false, false, total);
                 for (const int32_t threads : {1, 2}) {
-                    for (const bool complements : {true, false}) {
+                    for (const auto& [complements, set] :
+                         std::vector<std::pair<bool, TInstructionSet>>{{true, TInstructionSet::Automatic},
+                                                                       {true, TInstructionSet::Portable},
+                                                                       {false, TInstructionSet::Portable}}) {
                         SCOPED_TRACE(testing::Message()
                                      << n << "/" << k << " S=" << S << " uneven=" << uneven
-                                     << " threads=" << threads << " complements=" << complements);
+                                     << " threads=" << threads << " complements=" << complements
+                                     << " portable=" << (set == TInstructionSet::Portable));
                         TSearchOptions options;
+                        options.Instructions = set;
                         options.SampleSize = S;
                         options.WithoutLast = true;
                         options.Threads = threads;
@@ -350,6 +357,29 @@ TEST(TCombinationSearchTest, DoubleCheckAndAStopKeepTheRecords) {
     EXPECT_LT(stopped.Examined, 50063860.0);
     EXPECT_GT(stopped.Examined, 0.0);
     EXPECT_GT(stopped.Count1[0], 0);
+
+    // The same on Lotofácil, whichever way its space is walked: what the
+    // stopped search reports is the truth about the combinations it names.
+    const TSearchGame lotofacil = TCombinationSearch::GameOf(TLottery(DataDir + "/lotofacil.csv"));
+    const TCombinationSearch fifteen(lotofacil);
+    for (const TInstructionSet set : {TInstructionSet::Automatic, TInstructionSet::Portable}) {
+        stopOptions.Instructions = set;
+        // A fast machine may finish before the first report.
+        const TSearchResult part = fifteen.Run(stopOptions, [](const TSearchProgress&) { return false; });
+        if (part.Examined < 3268760.0) {
+            EXPECT_TRUE(part.Stopped);
+        }
+        std::vector<int32_t> balls(15);
+        const auto D = lotofacil.Draws.size();
+        for (int32_t h = 0; h <= 15; ++h) {
+            if (part.Count1[h] == 0) continue;
+            fifteen.Unrank(part.CSN1[h], balls);
+            int32_t count = 0;
+            for (size_t s = D - 60; s < D; ++s) count += Hits(balls, lotofacil.Draws[s]) == h ? 1 : 0;
+            EXPECT_EQ(count, part.Count1[h]) << h;
+            EXPECT_EQ(Hits(balls, lotofacil.Draws[D - 1]), part.Last1[h]) << h;
+        }
+    }
 }
 
 } // namespace
