@@ -11,6 +11,8 @@
 #include "TDelayAnalysis.h"
 #include "TLottery.h"
 
+#include "TGeneratedHistory.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -25,44 +27,6 @@
 namespace {
 
 using Analysis = TDelayAnalysis;
-constexpr int MillionDraws = 1'000'000;
-
-class GeneratedGame {
-public:
-    GeneratedGame() {
-        folder_ = std::filesystem::temp_directory_path() /
-                  ("tovisca-bench-delay-" + std::to_string(std::random_device{}()));
-        std::filesystem::create_directories(folder_);
-        file_ = (folder_ / "million.csv").string();
-        std::mt19937 random(60606);
-        std::vector<int> balls(60);
-        std::iota(balls.begin(), balls.end(), 1);
-        std::string text = "Concurso;Bola1;Bola2;Bola3;Bola4;Bola5;Bola6\r\n";
-        text.reserve(24u * MillionDraws);
-        for (int d = 1; d <= MillionDraws; ++d) {
-            // Six distinct balls in drawn (random) order.
-            for (int i = 0; i < 6; ++i) std::swap(balls[i], balls[i + random() % (60 - i)]);
-            text += std::to_string(d);
-            for (int i = 0; i < 6; ++i) {
-                text += ';';
-                text += std::to_string(balls[i]);
-            }
-            text += "\r\n";
-        }
-        std::ofstream(file_, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
-        lottery_ = std::make_unique<TLottery>(file_);
-    }
-    ~GeneratedGame() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    const TLottery& Lottery() const { return *lottery_; }
-
-private:
-    std::filesystem::path folder_;
-    std::string file_;
-    std::unique_ptr<TLottery> lottery_;
-};
 
 const TLottery& MegaSena() {
     static const TLottery lottery(std::string(TOVISCA_DATA_DIR) + "/megasena.csv");
@@ -70,14 +34,9 @@ const TLottery& MegaSena() {
 }
 
 const TLottery& Million() {
-    static const GeneratedGame game;
-    return game.Lottery();
-}
-
-double PeakResidentMB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+    static const TGeneratedHistory history;
+    static const TLottery lottery(history.File());
+    return lottery;
 }
 
 Analysis::View ViewOf(const benchmark::State& state) {
@@ -96,7 +55,7 @@ void Table(benchmark::State& state, const TLottery& lottery) {
         benchmark::DoNotOptimize(checksum);
     }
     state.counters["cells"] = static_cast<double>(lottery.DrawCount) * (lottery.Elements() + 1);
-    state.counters["peak_rss_MB"] = PeakResidentMB();
+    state.counters["peak_rss_MB"] = TGeneratedHistory::PeakResidentMB();
 }
 
 void BM_DelayTableMegaSena(benchmark::State& state) {

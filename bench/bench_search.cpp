@@ -19,7 +19,8 @@ const TCombinationSearch& Game(const char* file) {
     return *slot;
 }
 
-void Search(benchmark::State& state, const char* file, TSearchMode mode, bool doubleCheck, TInstructionSet set) {
+void Search(benchmark::State& state, const char* file, TSearchMode mode, bool doubleCheck,
+            TInstructionSet set) {
     const TCombinationSearch& search = Game(file);
     TSearchOptions options;
     options.Mode = mode;
@@ -29,14 +30,16 @@ void Search(benchmark::State& state, const char* file, TSearchMode mode, bool do
     for (auto _ : state) benchmark::DoNotOptimize(search.Run(options).Count1);
 }
 
-BENCHMARK_CAPTURE(Search, MegaRecurrence, "megasena.csv", TSearchMode::Recurrence, false, TInstructionSet::Automatic)
+BENCHMARK_CAPTURE(Search, MegaRecurrence, "megasena.csv", TSearchMode::Recurrence, false,
+                  TInstructionSet::Automatic)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Search, MegaRecurrencePortable, "megasena.csv", TSearchMode::Recurrence, false,
                   TInstructionSet::Portable)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Search, MegaBest, "megasena.csv", TSearchMode::Best, false, TInstructionSet::Automatic)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Search, MegaDouble, "megasena.csv", TSearchMode::Recurrence, true, TInstructionSet::Automatic)
+BENCHMARK_CAPTURE(Search, MegaDouble, "megasena.csv", TSearchMode::Recurrence, true,
+                  TInstructionSet::Automatic)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 BENCHMARK_CAPTURE(Search, LotofacilRecurrence, "lotofacil.csv", TSearchMode::Recurrence, false,
