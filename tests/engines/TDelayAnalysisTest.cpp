@@ -4,6 +4,7 @@
 // statistics and report of one ball, the theoretical maximum delay, the
 // training set and a seeded forecast.
 #include "TDelayAnalysis.h"
+#include "CoreTestSupport.h"
 #include "NumberText.h"
 #include "TLottery.h"
 #include "TempFiles.h"
@@ -22,18 +23,6 @@ namespace {
 using Analysis = TDelayAnalysis;
 using View = TDelayAnalysis::View;
 using Texts = std::vector<std::string>;
-
-std::string History(const std::vector<std::vector<int>>& draws) {
-    std::string text = "Concurso";
-    for (size_t i = 1; i <= draws.front().size(); ++i) text.append(";Bola").append(std::to_string(i));
-    text += "\r\n";
-    for (size_t d = 0; d < draws.size(); ++d) {
-        text += std::to_string(d + 1);
-        for (const int ball : draws[d]) text.append(";").append(std::to_string(ball));
-        text += "\r\n";
-    }
-    return text;
-}
 
 // Ten draws of a 5-ball game, 2 balls a draw. Ball 1 is drawn in draws 1
 // and 2, absent from 3 to 5, drawn in 6.

@@ -4,6 +4,7 @@
 // direct transform, the time distribution of a one- and a zero-based game,
 // the correlation web and the correlation matrix text.
 #include "TDelayCharts.h"
+#include "CoreTestSupport.h"
 #include "NumberText.h"
 #include "TLottery.h"
 #include "TWL.h"
@@ -25,18 +26,6 @@ using Charts = TDelayCharts;
 using Analysis = TDelayAnalysis;
 using Point = Charts::Point;
 using Series = Charts::Series;
-
-std::string History(const std::vector<std::vector<int>>& draws) {
-    std::string text = "Concurso";
-    for (size_t i = 1; i <= draws.front().size(); ++i) text.append(";Bola").append(std::to_string(i));
-    text += "\r\n";
-    for (size_t d = 0; d < draws.size(); ++d) {
-        text += std::to_string(d + 1);
-        for (const int ball : draws[d]) text.append(";").append(std::to_string(ball));
-        text += "\r\n";
-    }
-    return text;
-}
 
 // Ten draws of a 5-ball game, 2 balls a draw. Over rows 6..10 the absolute
 // cells are: ball 1: 1 2 -1 -2 1; ball 2: -1 1 -1 -2 -3; ball 3: -3 -4 1 2 3;

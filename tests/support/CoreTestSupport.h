@@ -1,6 +1,7 @@
 #pragma once
-// Helpers of the core tests: whole-file reads, the head of a game history, and
-// a run of the command-line program built beside the tests.
+// Helpers of the core tests: whole-file reads, the head of a game history, a
+// history's text from its draws, and a run of the command-line program built
+// beside the tests.
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -16,6 +17,19 @@ inline std::string ReadFile(const std::string& path) {
 }
 
 // The header and the first `draws` draws of a data file with CR LF line ends.
+// A history file's text: "Concurso;Bola1;…" and one numbered line per draw.
+inline std::string History(const std::vector<std::vector<int>>& draws) {
+    std::string text = "Concurso";
+    for (size_t i = 1; i <= draws.front().size(); ++i) text.append(";Bola").append(std::to_string(i));
+    text += "\r\n";
+    for (size_t d = 0; d < draws.size(); ++d) {
+        text += std::to_string(d + 1);
+        for (const int ball : draws[d]) text.append(";").append(std::to_string(ball));
+        text += "\r\n";
+    }
+    return text;
+}
+
 inline std::string FirstDraws(const std::string& history, int draws) {
     size_t end = 0;
     for (int line = 0; line <= draws; ++line) end = history.find("\r\n", end) + 2;
