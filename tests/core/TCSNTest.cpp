@@ -189,7 +189,7 @@ Rank ReferenceRank(const Pascal& c, int n, const Balls& balls) {
 TEST(TCSNTest, GamesBeyondTwoToThe53RankExactly) {
     const Pascal c(130);
     std::mt19937_64 engine(2024);
-    for (const auto [n, k] :
+    for (const auto& [n, k] :
          {std::pair{100, 20}, std::pair{100, 50}, std::pair{80, 40}, std::pair{100, 80}}) {
         TCSN converter(n, k);
         ASSERT_EQ(converter.ExactTotal, c(n, k)) << n << "/" << k;
@@ -239,7 +239,7 @@ TEST(TCSNTest, GamesBeyondTwoToThe53RankExactly) {
 
 TEST(TCSNTest, SmallGamesKeepTheirDoubles) {
     // Below 2^53 the doubles are exact and every result stays as it was.
-    for (const auto [n, k] : {std::pair{60, 6}, std::pair{25, 15}}) {
+    for (const auto& [n, k] : {std::pair{60, 6}, std::pair{25, 15}}) {
         TCSN converter(n, k);
         EXPECT_FALSE(converter.Wide());
         std::mt19937 engine(7);
@@ -289,7 +289,9 @@ TEST(TCSNTest, ReadsExactAndShownRanks) {
     for (const auto& c : cases) {
         const TCSN::CSNInput input = lotomania.ReadCSN(c.text);
         EXPECT_EQ(input.Result, c.kind) << c.text;
-        if (c.kind != Kind::Invalid) EXPECT_TRUE(input.Value == c.value) << c.text;
+        if (c.kind != Kind::Invalid) {
+            EXPECT_TRUE(input.Value == c.value) << c.text;
+        }
     }
     TCSN mega(60, 6);
     EXPECT_EQ(mega.ReadCSN("2,5").Value, 3u) << "a fraction names the next CSN";
