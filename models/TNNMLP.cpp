@@ -1,5 +1,6 @@
 #include "TNNMLP.h"
 
+#include "NNMath.h"
 #include "NumberText.h"
 
 #include <algorithm>
@@ -12,34 +13,12 @@ namespace {
 
 constexpr double Infinity = std::numeric_limits<double>::infinity();
 
-// Scaled hyperbolic tangent 1.716 tanh(0.667 s) and its derivative through
-// the activation y: (1.716 - y) * 0.388695 * (1.716 + y), 0.388695 being
-// 0.667 / 1.716 to six digits.
-inline double ScaledTanh(double s) {
-    return 1.716 * std::tanh(0.667 * s);
-}
+using NNMath::Logistic;
+using NNMath::LogisticDerivative;
+using NNMath::ScaledTanh;
+using NNMath::ScaledTanhDerivative;
 
-inline double ScaledTanhDerivative(double y) {
-    return (1.716 - y) * 0.388695 * (1.716 + y);
-}
-
-inline double Logistic(double s) {
-    return 1.0 / (1.0 + std::exp(-s));
-}
-
-inline double LogisticDerivative(double y) {
-    return (1.0 - y) * y;
-}
-
-// Position of x in [min, max] as a fraction. A range that is empty or has
-// collapsed to one point (possible with negative values: a first value of -3
-// gives [-1.5, -12], a later -24 moves the minimum onto -12) has no scale:
-// every value sits at its start instead of dividing by zero.
-inline double ScaleInto(double x, double min, double max) {
-    const double width = max - min;
-    if (width == 0 || !std::isfinite(width)) return 0.0;
-    return (x - min) / width;
-}
+using NNMath::ScaleInto;
 
 std::string Trimmed(const std::string& text) {
     size_t begin = 0;
@@ -152,42 +131,6 @@ void TNNMLP::InitWeights() {
     ClearRanges();
 }
 
-bool TNNMLP::UpdateRange(double x, bool& first, double& min, double& max, bool isOutput) const {
-    double newMin = min;
-    double newMax = max;
-    bool changed = false;
-    // The first flags belong to a layer, not to one element: only the first
-    // element of a layer is reset through them. An element whose range is
-    // still empty is treated the same way, so that every output of a network
-    // with several outputs gets both bounds from its first value (otherwise
-    // its minimum would stay +infinity, since a raised maximum skips the
-    // minimum test of an output).
-    if (first || (min == Infinity && max == -Infinity)) {
-        newMax = x * GrowFactor;
-        if (newMax == 0) newMax = 1.0;
-        newMin = x * ShrinkFactor;
-        first = false;
-        changed = true;
-    } else {
-        bool raised = false;
-        if (x > max) {
-            newMax = x * GrowFactor;
-            if (newMax == 0) newMax = 1.0;
-            raised = true;
-            changed = true;
-        }
-        if ((!isOutput || !raised) && x < min) {
-            newMin = x * ShrinkFactor;
-            changed = true;
-        }
-    }
-    if (changed) {
-        min = newMin;
-        max = newMax;
-    }
-    return changed;
-}
-
 void TNNMLP::Compute() {
     for (size_t i = 0; i < Input.size(); ++i) {
         double v = ScaleInto(Input[i], InMin[i], InMax[i]);
@@ -280,12 +223,14 @@ void TNNMLP::Train(const std::atomic<bool>* stop) {
             const auto p = static_cast<size_t>(visit[static_cast<size_t>(k)]);
             const std::vector<double>& in = PatternIn[p];
             for (size_t i = 0; i < Input.size(); ++i) {
-                if (UpdateRange(in[i], FirstInput, InMin[i], InMax[i], false)) quiet = false;
+                if (NNMath::UpdateRange(in[i], FirstInput, InMin[i], InMax[i], false, GrowFactor, ShrinkFactor))
+                    quiet = false;
                 Input[i] = in[i];
             }
             const std::vector<double>& out = PatternOut[p];
             for (size_t o = 0; o < ScaledTarget.size(); ++o) {
-                if (UpdateRange(out[o], FirstOutput, OutMin[o], OutMax[o], true)) quiet = false;
+                if (NNMath::UpdateRange(out[o], FirstOutput, OutMin[o], OutMax[o], true, GrowFactor, ShrinkFactor))
+                    quiet = false;
                 double target = ScaleInto(out[o], OutMin[o], OutMax[o]);
                 if (tanhOutput) target = 2.0 * target - 1.0;
                 ScaledTarget[o] = target;

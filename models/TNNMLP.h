@@ -118,8 +118,6 @@ private:
     void Allocate(int inputs, int hidden, int outputs);
     void ClearRanges();
     double Random();
-    // Range update of one element; returns whether the range changed.
-    bool UpdateRange(double x, bool& first, double& min, double& max, bool isOutput) const;
     void ComputeErrors();
     void UpdateWeights();
 
