@@ -2,11 +2,13 @@
 
 #include "NumberText.h"
 #include "TLottery.h"
+#include "TTrainingJobs.h"
 
 #include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <span>
 #include <utility>
 
@@ -342,6 +344,50 @@ std::vector<TLexicographicAnalysis::Slice> TLexicographicAnalysis::VoteSlices() 
     return slices;
 }
 
+std::unique_ptr<TNNMLP> TLexicographicAnalysis::VoteStarter(std::uint64_t seed, int column) {
+    auto starter = std::make_unique<TNNMLP>(5, 8, 1);
+    // splitmix64 of (seed, column): well-spread seeds for neighbouring columns.
+    std::uint64_t z = seed + 0x9E3779B97F4A7C15ULL * static_cast<std::uint64_t>(column + 1);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    starter->Seed(z ^ (z >> 31));
+    return starter;
+}
+
+void TLexicographicAnalysis::TakeStart(TNNMLP& starter) {
+    starter.InitWeights();
+    Network.InitWeights();
+    Network.HiddenWeight = starter.HiddenWeight;
+    Network.OutputWeight = starter.OutputWeight;
+}
+
+TLexicographicAnalysis::Judgement TLexicographicAnalysis::Judge(int c, bool errorTest, double acceptedError) {
+    const bool decimal = loadedNotation_ == Notation::Decimal;
+    const int last = sampleSize_;
+    const int m = k_ - c + 1;
+    const double tailTotal = tails_[static_cast<size_t>(m)]->Total;
+    bool acceptable = true;
+    if (!decimal && errorTest) {
+        const auto held = [&](int row) {
+            const double f = std::trunc(Forecast(c, row));
+            return RelativeDistance(static_cast<long double>(Cell(row, c)) - f, tailTotal);
+        };
+        RelDistance1 = held(last - 1);
+        RelDistance2 = held(last);
+        acceptable = std::fabs(RelDistance1) + std::fabs(RelDistance2) < acceptedError;
+    }
+    Judgement result;
+    if (!acceptable) return result;
+    const double forecast = std::trunc(Forecast(c, last + 1));
+    result.Accepted = forecast > 0 && forecast <= (decimal ? n_ : tailTotal);
+    if (result.Accepted) result.Ball = decimal ? static_cast<int>(forecast) : FirstBall(forecast, m);
+    return result;
+}
+
+void TLexicographicAnalysis::CountVote(const Judgement& judgement) {
+    if (judgement.Accepted && judgement.Ball >= 1 && judgement.Ball <= n_) ++Votes[static_cast<size_t>(judgement.Ball)];
+}
+
 bool TLexicographicAnalysis::AnalyseAll(int votes, bool errorTest, double acceptedError,
                                         const PassCallback& onPass, const VoteCallback& onVote,
                                         const std::atomic<bool>* cancel) {
@@ -356,13 +402,18 @@ bool TLexicographicAnalysis::AnalyseAll(int votes, bool errorTest, double accept
     Votes.assign(static_cast<size_t>(n_) + 2, 0);
     for (size_t b = 0; b < VoteBalls.size(); ++b) VoteBalls[b] = static_cast<int>(b);
     if (trainingRows - 4 < 1) return true; // no pattern: no network can be trained
-
     const int total = std::max(votes, 0);
+    if (total == 0 || k_ < 1) return true;
+    const std::uint64_t seed = Network.NextSeed();
+    const auto passes = MaxPasses > 0 ? std::min(MaxPasses, VoteTrainingCap + 1) : VoteTrainingCap + 1;
+    if (BatchedVotes)
+        return AnalyseAllBatched(total, trainingRows, seed, passes, errorTest, acceptedError, onPass, onVote,
+                                 cancel);
+
     bool stopped = false;
     for (int c = 1; c <= k_ && !stopped; ++c) {
         FillPatterns(c, c, trainingRows);
-        const int m = k_ - c + 1;
-        const double tailTotal = tails_[static_cast<size_t>(m)]->Total;
+        const auto starter = VoteStarter(seed, c);
         for (int t = 1; t <= total && !stopped; ++t) {
             if (onVote && !onVote({VoteLabel(c, k_, t, total), {}})) {
                 stopped = true;
@@ -370,10 +421,9 @@ bool TLexicographicAnalysis::AnalyseAll(int votes, bool errorTest, double accept
             }
             RelDistance1 = 1;
             RelDistance2 = 1;
-            bool accepted = false;
-            double forecast = 0;
+            Judgement judgement;
             while (true) {
-                Network.InitWeights();
+                TakeStart(*starter);
                 bool halted = false;
                 int pass = 0;
                 do {
@@ -384,37 +434,143 @@ bool TLexicographicAnalysis::AnalyseAll(int votes, bool errorTest, double accept
                     info.Error = Network.OutputError[0];
                     if (onPass && !onPass(info)) halted = true;
                     if (cancel && cancel->load()) halted = true;
-                    if (halted || pass > VoteTrainingCap || (MaxPasses > 0 && pass >= MaxPasses))
-                        Network.Converged = true;
+                    if (halted || pass >= passes) Network.Converged = true;
                 } while (!Network.Converged);
-
-                bool acceptable = true;
-                if (!decimal && errorTest) {
-                    const auto held = [&](int row) {
-                        const double f = std::trunc(Forecast(c, row));
-                        return RelativeDistance(static_cast<long double>(Cell(row, c)) - f, tailTotal);
-                    };
-                    RelDistance1 = held(last - 1);
-                    RelDistance2 = held(last);
-                    acceptable = std::fabs(RelDistance1) + std::fabs(RelDistance2) < acceptedError;
-                }
-                if (acceptable) {
-                    forecast = std::trunc(Forecast(c, last + 1));
-                    acceptable = forecast > 0 && forecast <= (decimal ? n_ : tailTotal);
-                }
-                if (acceptable) accepted = true;
+                judgement = Judge(c, errorTest, acceptedError);
                 if (halted) stopped = true;
-                if (accepted || halted) break;
+                if (judgement.Accepted || halted) break;
             }
             // Only an accepted network votes: a run stopped before any
             // network passed the tests leaves the counts as they were.
-            if (accepted) {
-                const int ball = decimal ? static_cast<int>(forecast) : FirstBall(forecast, m);
-                if (ball >= 1 && ball <= n_) ++Votes[static_cast<size_t>(ball)];
-            }
+            CountVote(judgement);
             if ((t % 10 == 0 || t == total) && onVote && !onVote({{}, VoteSlices()})) stopped = true;
         }
     }
+    return !stopped;
+}
+
+bool TLexicographicAnalysis::AnalyseAllBatched(int total, int trainingRows, std::uint64_t seed, int passes,
+                                               bool errorTest, double acceptedError, const PassCallback& onPass,
+                                               const VoteCallback& onVote, const std::atomic<bool>* cancel) {
+    using Job = TTrainingJobs::Job;
+    constexpr int Lanes = TNNMLPBatch::GroupLanes;
+    // Column c's votes are the first `total` accepted networks among its
+    // starts 0, 1, 2, ... (its own generator), exactly as the one-by-one
+    // loop takes them. Batches of eight starts run on every core; the
+    // columns are worked on side by side, so that a core never waits for
+    // the last batch of a column.
+    struct Column {
+        int Number = 0;
+        std::unique_ptr<TNNMLP> Starter;
+        int Issued = 0;   // starts handed to batches
+        int Consumed = 0; // starts judged, in order
+        int Accepted = 0;
+        int InFlight = 0;
+        bool Satisfied = false;
+        std::map<int, std::shared_ptr<Job>> Finished; // by the batch's first start
+    };
+    std::vector<Column> columns(static_cast<size_t>(k_));
+    for (int c = 1; c <= k_; ++c) {
+        columns[static_cast<size_t>(c - 1)].Number = c;
+        columns[static_cast<size_t>(c - 1)].Starter = VoteStarter(seed, c);
+    }
+    TTrainingJobs jobs(VoteThreads);
+    std::vector<std::shared_ptr<Job>> active;
+    bool stopped = false;
+
+    const auto launch = [&](Column& column) {
+        FillPatterns(column.Number, column.Number, trainingRows);
+        auto batch = std::make_unique<TNNMLPBatch>(Network, Lanes, VotePath);
+        for (int lane = 0; lane < Lanes; ++lane) {
+            column.Starter->InitWeights();
+            batch->SetStart(lane, *column.Starter);
+        }
+        active.push_back(jobs.Start(std::move(batch), passes, column.Number, column.Issued));
+        column.Issued += Lanes;
+        ++column.InFlight;
+    };
+    // Judges the column's finished starts in order. With `halted`, the first
+    // start of a stopped batch is judged too, as the one-by-one loop judges
+    // the network it was training when stopped. False when a callback asks
+    // to stop.
+    const auto consume = [&](Column& column, bool halted) {
+        while (!column.Satisfied) {
+            const int first = column.Consumed / Lanes * Lanes;
+            const auto found = column.Finished.find(first);
+            if (found == column.Finished.end()) return true;
+            const std::shared_ptr<Job> job = found->second;
+            if (job->Stopped && !halted) return true;
+            const int lane = column.Consumed - first;
+            job->Batch->Export(lane, Network);
+            ++column.Consumed;
+            if (lane == Lanes - 1) column.Finished.erase(found);
+            RelDistance1 = 1;
+            RelDistance2 = 1;
+            const Judgement judgement = Judge(column.Number, errorTest, acceptedError);
+            if (judgement.Accepted) {
+                CountVote(judgement);
+                const int t = ++column.Accepted;
+                if (t == total) column.Satisfied = true;
+                if ((t % 10 == 0 || t == total) && onVote && !onVote({{}, VoteSlices()})) return false;
+            }
+            if (job->Stopped) return true; // the stopped network was the last one
+        }
+        return true;
+    };
+
+    int shownColumn = 0;
+    int shownVote = 0;
+    while (!stopped) {
+        while (jobs.Running() < jobs.Threads()) {
+            Column* pick = nullptr;
+            for (Column& column : columns)
+                if (!column.Satisfied && column.InFlight == 0) {
+                    pick = &column;
+                    break;
+                }
+            for (Column& column : columns)
+                if (pick == nullptr && !column.Satisfied) pick = &column;
+            if (pick == nullptr) break;
+            launch(*pick);
+        }
+        const auto open = std::find_if(columns.begin(), columns.end(), [](const Column& c) { return !c.Satisfied; });
+        if (open == columns.end()) break;
+        if (open->Number != shownColumn || open->Accepted + 1 != shownVote) {
+            shownColumn = open->Number;
+            shownVote = open->Accepted + 1;
+            if (onVote && !onVote({VoteLabel(shownColumn, k_, shownVote, total), {}})) {
+                stopped = true;
+                break;
+            }
+        }
+        jobs.Wait(std::chrono::milliseconds(50));
+        if (!active.empty() && active.front()->Pass.load() > 0) {
+            TrainingPass info;
+            info.Pass = active.front()->Pass.load();
+            info.Error = active.front()->Error.load();
+            if (onPass && !onPass(info)) stopped = true;
+        }
+        if (cancel && cancel->load()) stopped = true;
+        if (stopped) jobs.StopAll();
+        for (const std::shared_ptr<Job>& job : jobs.Collect()) {
+            active.erase(std::find(active.begin(), active.end(), job));
+            Column& column = columns[static_cast<size_t>(job->Tag - 1)];
+            --column.InFlight;
+            if (!column.Satisfied) column.Finished[job->First] = job;
+        }
+        for (Column& column : columns) {
+            if (!consume(column, stopped)) {
+                stopped = true;
+                jobs.StopAll();
+                break;
+            }
+            // A satisfied column's batches still running are not needed.
+            if (column.Satisfied)
+                for (const std::shared_ptr<Job>& job : active)
+                    if (job->Tag == column.Number) job->Stop.store(true);
+        }
+    }
+    jobs.StopAll();
     return !stopped;
 }
 

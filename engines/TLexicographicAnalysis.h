@@ -17,9 +17,11 @@
 // object until they return; their callbacks are called on that worker.
 #include "TCSN.h"
 #include "TNNMLP.h"
+#include "TNNMLPBatch.h"
 #include "TPointSeries.h"
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -137,6 +139,17 @@ public:
     // Orders Votes and VoteBalls (descending votes) and lists them.
     PreviewResult PreviewAll();
 
+    // How "Todas as bolas" trains: many networks at once on every core
+    // (TNNMLPBatch, VoteThreads threads, 0 meaning one per hardware thread)
+    // or one after another on Network. Column c draws its starts from its
+    // own generator, seeded from c and from one number of Network's
+    // generator (so Network.Seed makes a run repeatable), and its votes are
+    // its first accepted networks in start order: both ways give the same
+    // votes from the same seed.
+    bool BatchedVotes = true;
+    int VoteThreads = 0;
+    TNNMLPBatch::Path VotePath = TNNMLPBatch::Path::Automatic;
+
     // "Todas as bolas": votes of `votes` accepted networks per column. The
     // error test applies in CSN notation only; acceptedError is a fraction.
     // Returns false when stopped (by a callback or cancel).
@@ -180,7 +193,25 @@ public:
     double RelDistance1 = 1;
     double RelDistance2 = 1;
 
+    // Column c's generator of starts for a run seeded with seed.
+    static std::unique_ptr<TNNMLP> VoteStarter(std::uint64_t seed, int column);
+
 private:
+    struct Judgement {
+        bool Accepted = false;
+        int Ball = 0; // the ball voted for
+    };
+    // The next start of starter becomes Network's (untrained) weights.
+    void TakeStart(TNNMLP& starter);
+    // The tests of an analyse-all network (Network, trained on column c):
+    // the held-out error test (sets RelDistance1/2), then the next draw's
+    // forecast, which must lie in the column's range.
+    Judgement Judge(int c, bool errorTest, double acceptedError);
+    void CountVote(const Judgement& judgement);
+    bool AnalyseAllBatched(int total, int trainingRows, std::uint64_t seed, int passes, bool errorTest,
+                           double acceptedError, const PassCallback& onPass, const VoteCallback& onVote,
+                           const std::atomic<bool>* cancel);
+
     // Inputs: inputColumn of rows row - 4 .. row - 1 and the row number.
     void SetInputs(int inputColumn, int row);
     double Forecast(int inputColumn, int row);

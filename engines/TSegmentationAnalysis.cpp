@@ -3,17 +3,18 @@
 #include "NumberText.h"
 #include "TCSN.h"
 #include "TLottery.h"
+#include "TTrainingJobs.h"
 
 #include <algorithm>
 #include <cmath>
+#include <deque>
+#include <memory>
 #include <utility>
 
 TSegmentationAnalysis::TSegmentationAnalysis(const TLottery& lottery) : lottery_(lottery) {
     Network.Activation = 2;
     Network.LearningRate = 0.4;
     Network.Tolerance = 1e-9;
-    Trainer = [this](int vote, int cut, const PassCallback& onPass, const std::atomic<bool>* cancel,
-                     bool& stopped) { return TrainVote(vote, cut, onPass, cancel, stopped); };
 }
 
 double TSegmentationAnalysis::Top() const {
@@ -141,25 +142,96 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::Gather(int n, int cut, cons
         full.Votes = n;
         return !onPass || onPass(full);
     };
+    if (!Trainer && BatchedVotes) return GatherBatched(n, cut, top, std::move(result), report, onVote, cancel);
+    const VoteTrainer trainer =
+        Trainer ? Trainer
+                : VoteTrainer([this](int vote, int cutAt, const PassCallback& pass, const std::atomic<bool>* stop,
+                                     bool& stopped) { return TrainVote(vote, cutAt, pass, stop, stopped); });
     for (int v = 1; v <= n; ++v) {
         bool stopped = false;
         double c = 0;
         do {
-            c = std::trunc(Trainer(v, cut, report, cancel, stopped));
+            c = std::trunc(trainer(v, cut, report, cancel, stopped));
         } while ((c <= 0 || c > top) && !stopped);
-        result.Votes[static_cast<size_t>(v)] = c;
-        result.Taken = v;
-        const auto weighting = Weigh(result.Votes, v, top);
-        std::copy(weighting.Weights.begin() + 1, weighting.Weights.begin() + v + 1,
-                  result.Weights.begin() + 1);
-        result.MaxWeight = weighting.MaxWeight;
-        result.Points = VotePoints(result.Votes, weighting, v, top);
-        if (onVote) onVote(v, result.Points);
+        TakeVote(result, v, c, top, onVote);
         if (stopped) {
             result.Stopped = true;
             break;
         }
     }
+    SortAndList(result);
+    return result;
+}
+
+void TSegmentationAnalysis::TakeVote(Result& result, int v, double c, double top, const VoteCallback& onVote) {
+    result.Votes[static_cast<size_t>(v)] = c;
+    result.Taken = v;
+    const auto weighting = Weigh(result.Votes, v, top);
+    std::copy(weighting.Weights.begin() + 1, weighting.Weights.begin() + v + 1, result.Weights.begin() + 1);
+    result.MaxWeight = weighting.MaxWeight;
+    result.Points = VotePoints(result.Votes, weighting, v, top);
+    if (onVote) onVote(v, result.Points);
+}
+
+TSegmentationAnalysis::Result TSegmentationAnalysis::GatherBatched(int n, int cut, double top, Result result,
+                                                                   const PassCallback& report,
+                                                                   const VoteCallback& onVote,
+                                                                   const std::atomic<bool>* cancel) {
+    using Job = TTrainingJobs::Job;
+    constexpr int Lanes = TNNMLPBatch::GroupLanes;
+    // The votes are the first n in-range forecasts of the starts in the
+    // order Network's generator draws them, as in the one-by-one loop;
+    // batches of eight consecutive starts train on every core and are read
+    // in that order.
+    TTrainingJobs jobs(VoteThreads);
+    std::deque<std::shared_ptr<Job>> queue;
+    const auto forecast = [&](const Job& job, int lane) {
+        job.Batch->Export(lane, Network);
+        const auto in = ForecastInputs();
+        std::copy(in.begin(), in.end(), Network.Input.begin());
+        Network.Compute();
+        return std::trunc(Network.Output[0]);
+    };
+    int taken = 0;
+    bool stopped = false;
+    while (taken < n) {
+        while (jobs.Running() < jobs.Threads() && !stopped) {
+            auto batch = std::make_unique<TNNMLPBatch>(Network, Lanes, VotePath);
+            for (int lane = 0; lane < Lanes; ++lane) {
+                Network.InitWeights();
+                batch->SetStart(lane, Network);
+            }
+            queue.push_back(jobs.Start(std::move(batch), cut + 1, 0, 0));
+        }
+        jobs.Wait(std::chrono::milliseconds(50));
+        if (!queue.empty() && queue.front()->Pass.load() > 0) {
+            const Progress info{taken + 1, n, queue.front()->Pass.load(), queue.front()->Error.load()};
+            if (!report(info)) stopped = true;
+        }
+        if (cancel && cancel->load()) stopped = true;
+        if (stopped) jobs.StopAll();
+        jobs.Collect();
+        while (!queue.empty() && queue.front()->Finished.load() && taken < n) {
+            const std::shared_ptr<Job> job = queue.front();
+            queue.pop_front();
+            if (job->Stopped) {
+                // The network in training when the run stopped: its
+                // forecast is the last vote, in range or not.
+                TakeVote(result, ++taken, forecast(*job, 0), top, onVote);
+                result.Stopped = true;
+                break;
+            }
+            for (int lane = 0; lane < Lanes && taken < n; ++lane) {
+                const double c = forecast(*job, lane);
+                if (c > 0 && c <= top) TakeVote(result, ++taken, c, top, onVote);
+            }
+        }
+        if (stopped) {
+            result.Stopped = true;
+            break;
+        }
+    }
+    jobs.StopAll();
     SortAndList(result);
     return result;
 }

@@ -18,6 +18,7 @@
 // Threading: one thread at a time; the window runs Gather on a worker and
 // does not touch the object until it returns. Callbacks run on that worker.
 #include "TNNMLP.h"
+#include "TNNMLPBatch.h"
 #include "TPointSeries.h"
 
 #include <atomic>
@@ -119,10 +120,22 @@ public:
     static void SortAndList(Result& result);
 
     TNNMLP Network{5, 8, 1};
-    // The per-vote step Gather uses; TrainVote on Network by default.
+    // How Gather trains: through Trainer when one is set; otherwise many
+    // networks at once on every core (TNNMLPBatch, VoteThreads threads, 0
+    // meaning one per hardware thread) or, with BatchedVotes false, one
+    // after another with TrainVote. Both built-in ways draw the starts from
+    // Network's generator in the same order and give the same votes.
     VoteTrainer Trainer;
+    bool BatchedVotes = true;
+    int VoteThreads = 0;
+    TNNMLPBatch::Path VotePath = TNNMLPBatch::Path::Automatic;
 
 private:
+    // Vote v := c, weighed with the votes before it; onVote sees the points.
+    static void TakeVote(Result& result, int v, double c, double top, const VoteCallback& onVote);
+    Result GatherBatched(int n, int cut, double top, Result result, const PassCallback& report,
+                         const VoteCallback& onVote, const std::atomic<bool>* cancel);
+
     const TLottery& lottery_;
     int sampleSize_ = 0;
     int first_ = 0; // a0

@@ -38,6 +38,8 @@ public:
 
     // Reseeds the generator, so that InitWeights gives reproducible weights.
     void Seed(std::uint64_t seed);
+    // 64 bits from the generator, to seed further generators from this one.
+    std::uint64_t NextSeed() { return Engine(); }
 
     // Resizes the training set; existing rows survive, new rows are zero.
     // The five visiting orders are rebuilt. Negative counts read as 0.

@@ -57,6 +57,7 @@ public:
     void Train(const std::atomic<bool>* stop = nullptr);
 
     bool Converged(int lane) const;
+    bool AllConverged() const { return done_ == lanes_; }
     double OutputError(int lane, int output = 0) const;
     // Writes lane's weights, biases, ranges, first flags, OutputError and
     // Converged into network, which must have the batch's shape; its

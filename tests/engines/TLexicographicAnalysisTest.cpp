@@ -10,6 +10,8 @@
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
+
+#include <atomic>
 #include <numeric>
 #include <random>
 #include <string>
@@ -235,6 +237,7 @@ TEST_F(LexicographicTest, AnalyseAllCastsOneVotePerNetworkInBothNotations) {
         analysis.NotationMode = csn ? Analysis::Notation::CSN : Analysis::Notation::Decimal;
         analysis.Column = 6;
         analysis.Skip = 2;
+        analysis.BatchedVotes = false; // one label per vote, in order
         Setup(analysis, 20, 9, 2);
         Lines labels;
         EXPECT_TRUE(analysis.AnalyseAll(2, false, 0.4, nullptr, [&](const Analysis::VoteEvent& event) {
@@ -253,6 +256,7 @@ TEST_F(LexicographicTest, AnalyseAllCastsOneVotePerNetworkInBothNotations) {
     // An accepted error of 0 rejects every network: only a stop ends the run, with no votes.
     Analysis analysis(megaSena);
     analysis.Column = 6;
+    analysis.BatchedVotes = false; // a progress report per Train call
     Setup(analysis, 20, 1, 1);
     int passes = 0;
     EXPECT_FALSE(analysis.AnalyseAll(
@@ -260,6 +264,75 @@ TEST_F(LexicographicTest, AnalyseAllCastsOneVotePerNetworkInBothNotations) {
     EXPECT_EQ(passes, 25);
     EXPECT_EQ(std::accumulate(analysis.Votes.begin(), analysis.Votes.end(), 0), 0);
     EXPECT_NE(analysis.RelDistance1, 1); // the held-out test ran
+}
+
+TEST_F(LexicographicTest, BatchedVotesAreTheVotesOfTheOneByOneLoop) {
+    // Both notations, with the error test rejecting networks (retrained
+    // from further starts) and with several batches per column in flight.
+    struct Case {
+        Analysis::Notation notation;
+        bool errorTest;
+        double accepted;
+        int votes;
+        int threads;
+    };
+    for (const Case& c : {Case{Analysis::Notation::CSN, true, 0.4, 3, 2}, Case{Analysis::Notation::CSN, false, 0, 2, 1},
+                          Case{Analysis::Notation::Decimal, false, 0, 11, 2}}) {
+        std::vector<int> votes[2];
+        int trainings = 0; // of the one-by-one loop, 3 passes each
+        for (const bool batched : {false, true}) {
+            Analysis analysis(megaSena);
+            analysis.NotationMode = c.notation;
+            analysis.Column = 6;
+            analysis.BatchedVotes = batched;
+            analysis.VoteThreads = c.threads;
+            Setup(analysis, 20, 4, 3);
+            int passes = 0;
+            EXPECT_TRUE(analysis.AnalyseAll(
+                c.votes, c.errorTest, c.accepted,
+                [&](const Analysis::TrainingPass&) {
+                    ++passes;
+                    return true;
+                },
+                nullptr));
+            votes[batched] = analysis.Votes;
+            if (!batched) trainings = passes / 3;
+        }
+        EXPECT_EQ(votes[0], votes[1]) << static_cast<int>(c.notation) << " " << c.votes;
+        EXPECT_EQ(std::accumulate(votes[1].begin(), votes[1].end(), 0), 6 * c.votes);
+        if (c.errorTest) {
+            EXPECT_GT(trainings, 6 * c.votes) << "some networks were rejected and retrained";
+        }
+    }
+}
+
+TEST_F(LexicographicTest, StoppedBatchedRunKeepsTheVotesGathered) {
+    // Networks of 5001 passes: the stop comes long before any finishes.
+    Analysis analysis(megaSena);
+    analysis.Column = 6;
+    Setup(analysis, 20, 5, 0);
+    std::atomic<bool> cancel{false};
+    int reports = 0;
+    EXPECT_FALSE(analysis.AnalyseAll(
+        2, false, 0,
+        [&](const Analysis::TrainingPass& pass) {
+            EXPECT_GE(pass.Pass, 1);
+            if (++reports == 3) cancel = true;
+            return true;
+        },
+        nullptr, &cancel));
+    EXPECT_EQ(reports, 3);
+    // Each column's network in training is judged as it stood: at most one vote each.
+    EXPECT_LE(std::accumulate(analysis.Votes.begin(), analysis.Votes.end(), 0), 6);
+
+    // A stop asked by the vote callback after the first pie keeps that column's votes.
+    Setup(analysis, 20, 5, 2);
+    int pies = 0;
+    EXPECT_FALSE(analysis.AnalyseAll(2, false, 0, nullptr, [&](const Analysis::VoteEvent& event) {
+        return event.Slices.empty() || ++pies < 1;
+    }));
+    EXPECT_EQ(pies, 1);
+    EXPECT_GE(std::accumulate(analysis.Votes.begin(), analysis.Votes.end(), 0), 2);
 }
 
 TEST_F(LexicographicTest, BookmarkIsTheTrainingStartAndRepeatsTheRun) {

@@ -149,6 +149,7 @@ TEST_F(SegmentationTest, GatheringThroughAReplacedTrainer) {
 TEST_F(SegmentationTest, SeededGatheringIsReproducibleAndStopsKeepTheVote) {
     const auto run = [&](Analysis::Notation notation, int n, int stopAtPass) {
         Analysis analysis(quina);
+        analysis.BatchedVotes = false; // a progress report per Train call
         analysis.Network.Seed(7);
         analysis.NotationMode = notation;
         analysis.Load(15);
@@ -183,6 +184,48 @@ TEST_F(SegmentationTest, SeededGatheringIsReproducibleAndStopsKeepTheVote) {
         const double vote = decimal.Votes[static_cast<size_t>(v)];
         EXPECT_TRUE(vote >= 1 && vote <= quina.Elements()) << vote;
     }
+}
+
+TEST_F(SegmentationTest, BatchedGatheringGivesTheVotesOfTheOneByOneLoop) {
+    for (const auto notation : {Analysis::Notation::CSN, Analysis::Notation::Decimal})
+        for (const int threads : {1, 2}) {
+            Analysis::Result results[2];
+            std::vector<int> reported[2];
+            for (const bool batched : {false, true}) {
+                Analysis analysis(quina);
+                analysis.BatchedVotes = batched;
+                analysis.VoteThreads = threads;
+                analysis.NotationMode = notation;
+                analysis.Network.Seed(21);
+                analysis.Load(15);
+                results[batched] = analysis.Gather(
+                    13, 3, {}, [&](int v, const auto&) { reported[batched].push_back(v); });
+            }
+            EXPECT_EQ(results[0].Votes, results[1].Votes);
+            EXPECT_EQ(results[0].Weights, results[1].Weights);
+            EXPECT_EQ(results[0].Memo, results[1].Memo);
+            EXPECT_EQ(reported[1], reported[0]) << "one chart refresh per vote, in order";
+            EXPECT_EQ(results[1].Taken, 13);
+        }
+}
+
+TEST_F(SegmentationTest, StoppedBatchedGatheringKeepsTheVoteInProgress) {
+    Analysis analysis(quina);
+    analysis.Network.Seed(3);
+    analysis.Load(15);
+    std::atomic<bool> cancel{false};
+    const auto result = analysis.Gather(
+        4, 100000,
+        [&](const Analysis::Progress& p) {
+            EXPECT_EQ(p.Vote, 1);
+            cancel = true;
+            return true;
+        },
+        {}, &cancel);
+    EXPECT_TRUE(result.Stopped);
+    EXPECT_EQ(result.Taken, 1);
+    EXPECT_NE(result.Votes[1], 0); // the stopped network's forecast
+    EXPECT_EQ(result.Memo[0], "Votos: 4");
 }
 
 } // namespace
