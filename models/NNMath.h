@@ -20,6 +20,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <type_traits>
 
 namespace NNMath {
 
@@ -37,6 +38,117 @@ using Vec8Bits = std::int64_t __attribute__((vector_size(64), aligned(64)));
 }
 [[gnu::always_inline]] inline Vec8 FromBits(Vec8Bits b, Vec8) {
     return std::bit_cast<Vec8>(b);
+}
+
+// N vectors advanced in lock step: every operation is applied to each of the
+// N vectors in turn, so a function instantiated over Pack<E, N> computes
+// N independent chains side by side. A long chain such as the polynomial of
+// Expm1 then keeps the vector units busy instead of waiting on each
+// result; each lane still sees exactly the operations of T = double.
+template <class E, int N> struct alignas(64) Pack { E v[N]; };
+
+template <class E, int N, class F> [[gnu::always_inline]] inline auto Map(const Pack<E, N>& a, F f) {
+    Pack<decltype(f(a.v[0])), N> r;
+    for (int j = 0; j < N; ++j) r.v[j] = f(a.v[j]);
+    return r;
+}
+template <class E, int N, class F>
+[[gnu::always_inline]] inline auto Map(const Pack<E, N>& a, const Pack<E, N>& b, F f) {
+    Pack<decltype(f(a.v[0], b.v[0])), N> r;
+    for (int j = 0; j < N; ++j) r.v[j] = f(a.v[j], b.v[j]);
+    return r;
+}
+
+template <class T> inline constexpr bool IsPack = false;
+template <class E, int N> inline constexpr bool IsPack<Pack<E, N>> = true;
+
+// Element j of a pack, or a scalar standing for every element.
+template <class T> [[gnu::always_inline]] inline const auto& At(const T& x, int j) {
+    if constexpr (IsPack<T>)
+        return x.v[j];
+    else
+        return x;
+}
+
+// f element by element over two operands, at least one of them a pack of N.
+template <class A, class B, class F> [[gnu::always_inline]] inline auto Zip(const A& a, const B& b, F f) {
+    constexpr int N = [] {
+        if constexpr (IsPack<A>)
+            return int(sizeof(A::v) / sizeof(A::v[0]));
+        else
+            return int(sizeof(B::v) / sizeof(B::v[0]));
+    }();
+    Pack<decltype(f(At(a, 0), At(b, 0))), N> r;
+    for (int j = 0; j < N; ++j) r.v[j] = f(At(a, j), At(b, j));
+    return r;
+}
+
+template <class A, class B>
+concept PackOperands = IsPack<A> || IsPack<B>;
+
+template <class A, class B>
+requires PackOperands<A, B>
+[[gnu::always_inline]] inline auto operator+(const A& a, const B& b) {
+    return Zip(a, b, [](const auto& x, const auto& y) { return x + y; });
+}
+template <class A, class B>
+requires PackOperands<A, B>
+[[gnu::always_inline]] inline auto operator-(const A& a, const B& b) {
+    return Zip(a, b, [](const auto& x, const auto& y) { return x - y; });
+}
+template <class A, class B>
+requires PackOperands<A, B>
+[[gnu::always_inline]] inline auto operator*(const A& a, const B& b) {
+    return Zip(a, b, [](const auto& x, const auto& y) { return x * y; });
+}
+template <class A, class B>
+requires PackOperands<A, B>
+[[gnu::always_inline]] inline auto operator/(const A& a, const B& b) {
+    return Zip(a, b, [](const auto& x, const auto& y) { return x / y; });
+}
+template <class A, class B>
+requires PackOperands<A, B>
+[[gnu::always_inline]] inline auto operator<(const A& a, const B& b) {
+    return Zip(a, b, [](const auto& x, const auto& y) { return x < y; });
+}
+template <class A, class B>
+requires PackOperands<A, B>
+[[gnu::always_inline]] inline auto operator>(const A& a, const B& b) {
+    return Zip(a, b, [](const auto& x, const auto& y) { return x > y; });
+}
+
+template <class E, int N> [[gnu::always_inline]] inline Pack<E, N> operator-(const Pack<E, N>& a) {
+    return Map(a, [](const E& x) { return E(-x); });
+}
+template <class E, int N>
+[[gnu::always_inline]] inline Pack<E, N>& operator+=(Pack<E, N>& a, const Pack<E, N>& b) {
+    for (int j = 0; j < N; ++j) a.v[j] += b.v[j];
+    return a;
+}
+template <class E, int N> [[gnu::always_inline]] inline auto operator<<(const Pack<E, N>& a, int s) {
+    return Map(a, [s](const E& x) { return x << s; });
+}
+template <class E, int N> [[gnu::always_inline]] inline auto Bits(const Pack<E, N>& x) {
+    return Map(x, [](const E& e) { return Bits(e); });
+}
+template <class B, class E, int N>
+[[gnu::always_inline]] inline Pack<E, N> FromBits(const Pack<B, N>& b, const Pack<E, N>&) {
+    return Map(b, [](const B& e) { return FromBits(e, E{}); });
+}
+
+// c ? a : b, lane by lane.
+[[gnu::always_inline]] inline double Select(bool c, double a, double b) {
+    return c ? a : b;
+}
+[[gnu::always_inline]] inline Vec8 Select(Vec8Bits c, Vec8 a, Vec8 b) {
+    return c ? a : b;
+}
+template <class B, class E, int N>
+[[gnu::always_inline]] inline Pack<E, N> Select(const Pack<B, N>& c, const Pack<E, N>& a,
+                                                const Pack<E, N>& b) {
+    Pack<E, N> r;
+    for (int j = 0; j < N; ++j) r.v[j] = Select(c.v[j], a.v[j], b.v[j]);
+    return r;
 }
 
 // Horner coefficients 1/j! of the Taylor series of e^r.
@@ -68,8 +180,7 @@ inline constexpr double Shifter = 0x1.8p52;
 
 // Argument reduction shared by Exp and Expm1: x = k ln 2 + r with k an
 // integer and |r| <= ln 2 / 2 (x in [-708, 709]); scale = 2^k.
-template <class T>
-[[gnu::always_inline]] inline void Reduce(T x, T& r, T& k, T& scale) {
+template <class T> [[gnu::always_inline]] inline void Reduce(T x, T& r, T& k, T& scale) {
     const T t = x * Log2e + Shifter;
     k = t - Shifter;
     r = (x - k * Ln2Hi) - k * Ln2Lo;
@@ -79,27 +190,25 @@ template <class T>
 
 // e^x: reduction to |r| <= 0.347, the Taylor polynomial of degree 13 (its
 // remainder is below 10^-17 there), then the exact scaling by 2^k.
-template <class T>
-[[gnu::always_inline]] inline T Exp(T x) {
+template <class T> [[gnu::always_inline]] inline T Exp(T x) {
     constexpr double Low = -708.0;
     constexpr double High = 709.0;
-    T c = x < Low ? T{} + Low : x;
-    c = c > High ? T{} + High : c;
+    T c = Select(x < Low, T{} + Low, x);
+    c = Select(c > High, T{} + High, c);
     T r, k, scale;
     Reduce(c, r, k, scale);
     T p = T{} + InverseFactorial[13];
     for (int j = 12; j >= 0; --j) p = p * r + InverseFactorial[j];
     T y = p * scale;
-    y = x < Low ? T{} : y;
-    y = x > High ? T{} + std::numeric_limits<double>::infinity() : y;
+    y = Select(x < Low, T{} + 0.0, y);
+    y = Select(x > High, T{} + std::numeric_limits<double>::infinity(), y);
     return y;
 }
 
 // e^y - 1 for y in [0, 44], without the cancellation of Exp(y) - 1 near 0:
 // e^r - 1 = r + r^2 (1/2 + r/6 + ...), then e^y - 1 = 2^k (e^r - 1) + (2^k - 1),
 // where 2^k - 1 is exact (and for k = 0 the sum is e^r - 1 itself).
-template <class T>
-[[gnu::always_inline]] inline T Expm1(T y) {
+template <class T> [[gnu::always_inline]] inline T Expm1(T y) {
     T r, k, scale;
     Reduce(y, r, k, scale);
     T s = T{} + InverseFactorial[13];
@@ -110,36 +219,31 @@ template <class T>
 
 // tanh x = (e^{2|x|} - 1) / (e^{2|x|} + 1) with the sign of x; from |x| = 22
 // on the quotient rounds to 1.
-template <class T>
-[[gnu::always_inline]] inline T Tanh(T x) {
-    const T a = x < 0.0 ? -x : x;
-    const T y = a > 22.0 ? T{} + 44.0 : a + a;
+template <class T> [[gnu::always_inline]] inline T Tanh(T x) {
+    const T a = Select(x < 0.0, -x, x);
+    const T y = Select(a > 22.0, T{} + 44.0, a + a);
     const T e = Expm1(y);
     T t = e / (e + 2.0);
-    t = a > 22.0 ? T{} + 1.0 : t;
-    return x < 0.0 ? -t : t;
+    t = Select(a > 22.0, T{} + 1.0, t);
+    return Select(x < 0.0, -t, t);
 }
 
 // The activations: 1 / (1 + e^-s) and 1.716 tanh(0.667 s).
-template <class T>
-[[gnu::always_inline]] inline T Logistic(T s) {
+template <class T> [[gnu::always_inline]] inline T Logistic(T s) {
     return 1.0 / (1.0 + Exp(-s));
 }
 
-template <class T>
-[[gnu::always_inline]] inline T ScaledTanh(T s) {
+template <class T> [[gnu::always_inline]] inline T ScaledTanh(T s) {
     return 1.716 * Tanh(0.667 * s);
 }
 
 // Their derivatives through the activation y: (1 - y) y, and
 // (1.716 - y) 0.388695 (1.716 + y), 0.388695 being 0.667 / 1.716 to six digits.
-template <class T>
-[[gnu::always_inline]] inline T LogisticDerivative(T y) {
+template <class T> [[gnu::always_inline]] inline T LogisticDerivative(T y) {
     return (1.0 - y) * y;
 }
 
-template <class T>
-[[gnu::always_inline]] inline T ScaledTanhDerivative(T y) {
+template <class T> [[gnu::always_inline]] inline T ScaledTanhDerivative(T y) {
     return (1.716 - y) * 0.388695 * (1.716 + y);
 }
 

@@ -14,21 +14,118 @@ using NNMath::Vec8;
 // each compiled for its instruction set; Kind is the activation (0, 1, 2) and
 // FixedInputs/FixedHidden, when not 0, let the compiler unroll the usual
 // 5-8-1 shape.
+//
+// Why G groups at once: one pattern's step is a long chain (the hidden sums,
+// their activations, the output's sum and activation, the errors, the
+// updates), and the next pattern needs its result. Advancing G groups of
+// eight lanes in lock step (values of type Pack<Vec8, G>) and the eight
+// hidden activations of the fixed shape as one pack gives the processor
+// independent work while each result is pending.
 struct TNNMLPBatch::Kernel {
-    template <int Kind, int FixedInputs, int FixedHidden>
-    [[gnu::always_inline]] static inline void Run(TNNMLPBatch& b, const std::atomic<bool>* stop) {
+    // The activations of n hidden values in place, Chunk vectors at a time.
+    template <bool Logistic, int Chunk, class V>
+    [[gnu::always_inline]] static inline void ActivateAll(V* values, int n) {
+        constexpr int G = sizeof(V::v) / sizeof(V::v[0]);
+        using C = NNMath::Pack<Vec8, Chunk>;
+        static_assert(Chunk % G == 0);
+        int h = 0;
+        for (; h + Chunk / G <= n; h += Chunk / G) {
+            C c;
+            for (int j = 0; j < Chunk; ++j) c.v[j] = values[h + j / G].v[j % G];
+            c = Logistic ? NNMath::Logistic(c) : NNMath::ScaledTanh(c);
+            for (int j = 0; j < Chunk; ++j) values[h + j / G].v[j % G] = c.v[j];
+        }
+        for (; h < n; ++h) values[h] = Logistic ? NNMath::Logistic(values[h]) : NNMath::ScaledTanh(values[h]);
+    }
+
+    // One pattern for groups g[0..G-1]: x and target are the shared scaled
+    // input and target, scratch the working values of a shape that is not fixed.
+    template <int Kind, int FixedInputs, int FixedHidden, int G>
+    [[gnu::always_inline]] static inline void Step(TNNMLPBatch& b, Group* const* g, const double* x,
+                                                   const double* target, NNMath::Pack<Vec8, G>* scratch) {
+        using V = NNMath::Pack<Vec8, G>;
         const int I = FixedInputs > 0 ? FixedInputs : b.inputs_;
         const int H = FixedHidden > 0 ? FixedHidden : b.hidden_;
         const int O = b.outputs_;
         constexpr bool logisticHidden = Kind == 0;
         constexpr bool tanhOutput = Kind == 1;
         const double rate = b.learningRate_;
-        const double tolerance = b.tolerance_;
-        // Register copies of the hidden layer's working values for the
-        // fixed shape; the group's own arrays otherwise.
+        const auto load = [&](Lanes8 Group::*array, int j) {
+            V v;
+            for (int l = 0; l < G; ++l) v.v[l] = (g[l]->*array)[static_cast<size_t>(j)];
+            return v;
+        };
+        const auto store = [&](Lanes8 Group::*array, int j, const V& v) {
+            for (int l = 0; l < G; ++l) (g[l]->*array)[static_cast<size_t>(j)] = v.v[l];
+        };
         constexpr int Local = FixedHidden > 0 ? FixedHidden : 1;
-        Vec8 localSum[Local];
-        Vec8 localOut[Local];
+        V localSum[Local];
+        V* sum = FixedHidden > 0 ? localSum : scratch;
+        V* he = FixedHidden > 0 ? localSum : scratch; // the sums are dead once activated
+        V* ho = scratch + (FixedHidden > 0 ? 0 : H);
+        V* act = scratch + (FixedHidden > 0 ? 0 : 2 * H);
+        V* oe = act + O;
+        // Forward pass: each hidden sum input by input, then the output sums.
+        for (int h = 0; h < H; ++h) sum[h] = V{};
+        for (int i = 0; i < I; ++i)
+            for (int h = 0; h < H; ++h)
+                sum[h] = sum[h] + load(&Group::HiddenWeight, h * I + i) * x[i] + load(&Group::HiddenBias, h);
+        V localOut[Local];
+        if constexpr (FixedHidden > 0) {
+            for (int h = 0; h < H; ++h) localOut[h] = sum[h];
+            ho = localOut;
+            ActivateAll<logisticHidden, FixedHidden * G <= 8 ? FixedHidden * G : 8>(ho, H);
+        } else {
+            for (int h = 0; h < H; ++h) ho[h] = sum[h];
+            ActivateAll<logisticHidden, G>(ho, H);
+        }
+        for (int o = 0; o < O; ++o) {
+            V s{};
+            const V bo = load(&Group::OutputBias, o);
+            for (int h = 0; h < H; ++h) s = s + load(&Group::OutputWeight, o * H + h) * ho[h] + bo;
+            act[o] = tanhOutput ? NNMath::ScaledTanh(s) : NNMath::Logistic(s);
+        }
+        // Errors.
+        for (int o = 0; o < O; ++o) {
+            const V y = act[o];
+            const V d = tanhOutput ? NNMath::ScaledTanhDerivative(y) : NNMath::LogisticDerivative(y);
+            oe[o] = (target[o] - y) * d;
+            store(&Group::OutputError, o, oe[o]);
+        }
+        for (int h = 0; h < H; ++h) {
+            const V y = ho[h];
+            const V d = logisticHidden ? NNMath::LogisticDerivative(y) : NNMath::ScaledTanhDerivative(y);
+            V s{};
+            for (int o = 0; o < O; ++o) s = s + oe[o] * load(&Group::OutputWeight, o * H + h) * d;
+            he[h] = s;
+        }
+        // Weight updates; every bias of a row gets the same step.
+        for (int h = 0; h < H; ++h) {
+            const V step = rate * he[h];
+            for (int i = 0; i < I; ++i)
+                store(&Group::HiddenWeight, h * I + i, load(&Group::HiddenWeight, h * I + i) + step * x[i]);
+            store(&Group::HiddenBias, h, load(&Group::HiddenBias, h) + step);
+        }
+        for (int o = 0; o < O; ++o) {
+            const V step = rate * oe[o];
+            for (int h = 0; h < H; ++h)
+                store(&Group::OutputWeight, o * H + h, load(&Group::OutputWeight, o * H + h) + step * ho[h]);
+            store(&Group::OutputBias, o, load(&Group::OutputBias, o) + step);
+        }
+    }
+
+    template <int Kind, int FixedInputs, int FixedHidden>
+    [[gnu::always_inline]] static inline void Run(TNNMLPBatch& b, const std::atomic<bool>* stop) {
+        const int I = FixedInputs > 0 ? FixedInputs : b.inputs_;
+        const int O = b.outputs_;
+        constexpr bool tanhOutput = Kind == 1;
+        // Groups in lock step where the shape is fixed.
+        constexpr int G = FixedHidden > 0 ? 2 : 1;
+        const double tolerance = b.tolerance_;
+        const auto scratchSize = static_cast<size_t>(2 * b.hidden_ + 2 * O);
+        std::vector<NNMath::Pack<Vec8, G>> scratch(scratchSize);
+        std::vector<NNMath::Pack<Vec8, 1>> scratchTail(scratchSize);
+        const size_t groups = b.groups_.size();
         int order = 0;
         for (int epoch = 0; epoch < b.epochs_; ++epoch) {
             bool quiet = true;
@@ -60,52 +157,17 @@ struct TNNMLPBatch::Kernel {
                 }
                 const double* x = b.scaledInput_.data();
                 const double* target = b.scaledTarget_.data();
-                for (Group& g : b.groups_) {
-                    Vec8* wh = g.HiddenWeight.data();
-                    Vec8* bh = g.HiddenBias.data();
-                    Vec8* wo = g.OutputWeight.data();
-                    Vec8* bo = g.OutputBias.data();
-                    Vec8* sum = FixedHidden > 0 ? localSum : g.Sum.data();
-                    Vec8* ho = FixedHidden > 0 ? localOut : g.HiddenOut.data();
-                    Vec8* he = g.HiddenError.data();
-                    Vec8* act = g.OutputAct.data();
-                    Vec8* oe = g.OutputError.data();
-                    // Forward pass: each hidden sum input by input, then the output sums.
-                    for (int h = 0; h < H; ++h) sum[h] = Vec8{};
-                    for (int i = 0; i < I; ++i)
-                        for (int h = 0; h < H; ++h) sum[h] = sum[h] + wh[h * I + i] * x[i] + bh[h];
-                    for (int h = 0; h < H; ++h)
-                        ho[h] = logisticHidden ? NNMath::Logistic(sum[h]) : NNMath::ScaledTanh(sum[h]);
-                    for (int o = 0; o < O; ++o) {
-                        Vec8 s{};
-                        for (int h = 0; h < H; ++h) s = s + wo[o * H + h] * ho[h] + bo[o];
-                        act[o] = tanhOutput ? NNMath::ScaledTanh(s) : NNMath::Logistic(s);
-                    }
-                    // Errors.
-                    for (int o = 0; o < O; ++o) {
-                        const Vec8 y = act[o];
-                        const Vec8 d = tanhOutput ? NNMath::ScaledTanhDerivative(y) : NNMath::LogisticDerivative(y);
-                        oe[o] = (target[o] - y) * d;
-                    }
-                    for (int h = 0; h < H; ++h) {
-                        const Vec8 y = ho[h];
-                        const Vec8 d = logisticHidden ? NNMath::LogisticDerivative(y) : NNMath::ScaledTanhDerivative(y);
-                        Vec8 s{};
-                        for (int o = 0; o < O; ++o) s = s + oe[o] * wo[o * H + h] * d;
-                        he[h] = s;
-                    }
-                    // Weight updates; every bias of a row gets the same step.
-                    for (int h = 0; h < H; ++h) {
-                        const Vec8 step = rate * he[h];
-                        for (int i = 0; i < I; ++i) wh[h * I + i] += step * x[i];
-                        bh[h] += step;
-                    }
-                    for (int o = 0; o < O; ++o) {
-                        const Vec8 step = rate * oe[o];
-                        for (int h = 0; h < H; ++h) wo[o * H + h] += step * ho[h];
-                        bo[o] += step;
-                    }
+                size_t first = 0;
+                for (; first + G <= groups; first += G) {
+                    Group* g[G];
+                    for (int l = 0; l < G; ++l) g[l] = &b.groups_[first + static_cast<size_t>(l)];
+                    Step<Kind, FixedInputs, FixedHidden, G>(b, g, x, target, scratch.data());
                 }
+                if constexpr (G > 1)
+                    for (; first < groups; ++first) {
+                        Group* g[1] = {&b.groups_[first]};
+                        Step<Kind, FixedInputs, FixedHidden, 1>(b, g, x, target, scratchTail.data());
+                    }
             }
             if (quiet) {
                 for (int lane = 0; lane < b.lanes_; ++lane) {
@@ -128,9 +190,15 @@ struct TNNMLPBatch::Kernel {
     template <int FixedInputs, int FixedHidden>
     [[gnu::always_inline]] static inline void RunKind(TNNMLPBatch& b, const std::atomic<bool>* stop) {
         switch (b.activation_) {
-        case 0: Run<0, FixedInputs, FixedHidden>(b, stop); break;
-        case 1: Run<1, FixedInputs, FixedHidden>(b, stop); break;
-        default: Run<2, FixedInputs, FixedHidden>(b, stop); break;
+        case 0:
+            Run<0, FixedInputs, FixedHidden>(b, stop);
+            break;
+        case 1:
+            Run<1, FixedInputs, FixedHidden>(b, stop);
+            break;
+        default:
+            Run<2, FixedInputs, FixedHidden>(b, stop);
+            break;
         }
     }
 
@@ -179,10 +247,6 @@ TNNMLPBatch::TNNMLPBatch(const TNNMLP& prototype, int lanes, Path path)
         g.HiddenBias.assign(H, Vec8{});
         g.OutputWeight.assign(O * H, Vec8{});
         g.OutputBias.assign(O, Vec8{});
-        g.Sum.assign(H, Vec8{});
-        g.HiddenOut.assign(H, Vec8{});
-        g.HiddenError.assign(H, Vec8{});
-        g.OutputAct.assign(O, Vec8{});
         g.OutputError.assign(O, Vec8{});
     }
     frozen_.resize(static_cast<size_t>(lanes_));
@@ -202,9 +266,12 @@ TNNMLPBatch::TNNMLPBatch(const TNNMLP& prototype, int lanes, Path path)
 
 std::string TNNMLPBatch::InstructionSet() const {
     switch (isa_) {
-    case Isa::AVX512: return "AVX-512";
-    case Isa::AVX2: return "AVX2";
-    default: return "x86-64";
+    case Isa::AVX512:
+        return "AVX-512";
+    case Isa::AVX2:
+        return "AVX2";
+    default:
+        return "x86-64";
     }
 }
 
@@ -242,9 +309,15 @@ bool TNNMLPBatch::SetStart(int lane, const TNNMLP& start) {
 void TNNMLPBatch::Train(const std::atomic<bool>* stop) {
     if (done_ == lanes_) return;
     switch (isa_) {
-    case Isa::AVX512: Kernel::RunAVX512(*this, stop); break;
-    case Isa::AVX2: Kernel::RunAVX2(*this, stop); break;
-    default: Kernel::RunPortable(*this, stop); break;
+    case Isa::AVX512:
+        Kernel::RunAVX512(*this, stop);
+        break;
+    case Isa::AVX2:
+        Kernel::RunAVX2(*this, stop);
+        break;
+    default:
+        Kernel::RunPortable(*this, stop);
+        break;
     }
 }
 

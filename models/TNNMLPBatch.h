@@ -68,16 +68,14 @@ private:
     using Vec8 = NNMath::Vec8;
     // Storage on 64-byte boundaries, which the vector instructions assume
     // (a template argument does not carry the vector type's alignment).
-    template <class T>
-    struct Aligned64 {
+    template <class T> struct Aligned64 {
         using value_type = T;
         Aligned64() = default;
-        template <class U>
-        Aligned64(const Aligned64<U>&) {}
+        template <class U> Aligned64(const Aligned64<U>&) {}
         T* allocate(std::size_t n) {
-            return static_cast<T*>(::operator new(n * sizeof(T), std::align_val_t{64}));
+            return static_cast<T*>(::operator new (n * sizeof(T), std::align_val_t{64}));
         }
-        void deallocate(T* p, std::size_t) { ::operator delete(p, std::align_val_t{64}); }
+        void deallocate(T* p, std::size_t) { ::operator delete (p, std::align_val_t{64}); }
         friend bool operator==(const Aligned64&, const Aligned64&) { return true; }
     };
     using Lanes8 = std::vector<Vec8, Aligned64<Vec8>>;
@@ -87,7 +85,7 @@ private:
         Lanes8 HiddenBias;   // [Hidden]
         Lanes8 OutputWeight; // [Outputs][Hidden]
         Lanes8 OutputBias;   // [Outputs]
-        Lanes8 Sum, HiddenOut, HiddenError, OutputAct, OutputError;
+        Lanes8 OutputError;  // [Outputs], of the last pattern
     };
     // A converged lane as it stood when it passed.
     struct Frozen {
