@@ -24,6 +24,13 @@
 
 namespace NNMath {
 
+// The kernels that use these are compiled for AVX-512 or AVX2 (a target
+// attribute) while this header's functions have no target of their own. A
+// vector passed or returned by value across that boundary changes its
+// calling convention (zmm register against memory), so nothing here may be
+// called out of line, even in a debug build: every function and every lambda
+// is always_inline, and vectors are reinterpreted with __builtin_bit_cast
+// rather than the library's std::bit_cast, which is a real function at -O0.
 using Vec8 = double __attribute__((vector_size(64), aligned(64)));
 using Vec8Bits = std::int64_t __attribute__((vector_size(64), aligned(64)));
 
@@ -31,13 +38,13 @@ using Vec8Bits = std::int64_t __attribute__((vector_size(64), aligned(64)));
     return std::bit_cast<std::int64_t>(x);
 }
 [[gnu::always_inline]] inline Vec8Bits Bits(Vec8 x) {
-    return std::bit_cast<Vec8Bits>(x);
+    return __builtin_bit_cast(Vec8Bits, x);
 }
 [[gnu::always_inline]] inline double FromBits(std::int64_t b, double) {
     return std::bit_cast<double>(b);
 }
 [[gnu::always_inline]] inline Vec8 FromBits(Vec8Bits b, Vec8) {
-    return std::bit_cast<Vec8>(b);
+    return __builtin_bit_cast(Vec8, b);
 }
 
 // N vectors advanced in lock step: every operation is applied to each of the
@@ -89,36 +96,36 @@ concept PackOperands = IsPack<A> || IsPack<B>;
 template <class A, class B>
 requires PackOperands<A, B>
 [[gnu::always_inline]] inline auto operator+(const A& a, const B& b) {
-    return Zip(a, b, [](const auto& x, const auto& y) { return x + y; });
+    return Zip(a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x + y; });
 }
 template <class A, class B>
 requires PackOperands<A, B>
 [[gnu::always_inline]] inline auto operator-(const A& a, const B& b) {
-    return Zip(a, b, [](const auto& x, const auto& y) { return x - y; });
+    return Zip(a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x - y; });
 }
 template <class A, class B>
 requires PackOperands<A, B>
 [[gnu::always_inline]] inline auto operator*(const A& a, const B& b) {
-    return Zip(a, b, [](const auto& x, const auto& y) { return x * y; });
+    return Zip(a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x * y; });
 }
 template <class A, class B>
 requires PackOperands<A, B>
 [[gnu::always_inline]] inline auto operator/(const A& a, const B& b) {
-    return Zip(a, b, [](const auto& x, const auto& y) { return x / y; });
+    return Zip(a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x / y; });
 }
 template <class A, class B>
 requires PackOperands<A, B>
 [[gnu::always_inline]] inline auto operator<(const A& a, const B& b) {
-    return Zip(a, b, [](const auto& x, const auto& y) { return x < y; });
+    return Zip(a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x < y; });
 }
 template <class A, class B>
 requires PackOperands<A, B>
 [[gnu::always_inline]] inline auto operator>(const A& a, const B& b) {
-    return Zip(a, b, [](const auto& x, const auto& y) { return x > y; });
+    return Zip(a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x > y; });
 }
 
 template <class E, int N> [[gnu::always_inline]] inline Pack<E, N> operator-(const Pack<E, N>& a) {
-    return Map(a, [](const E& x) { return E(-x); });
+    return Map(a, [](const E& x) __attribute__((always_inline)) { return E(-x); });
 }
 template <class E, int N>
 [[gnu::always_inline]] inline Pack<E, N>& operator+=(Pack<E, N>& a, const Pack<E, N>& b) {
@@ -126,14 +133,14 @@ template <class E, int N>
     return a;
 }
 template <class E, int N> [[gnu::always_inline]] inline auto operator<<(const Pack<E, N>& a, int s) {
-    return Map(a, [s](const E& x) { return x << s; });
+    return Map(a, [s](const E& x) __attribute__((always_inline)) { return x << s; });
 }
 template <class E, int N> [[gnu::always_inline]] inline auto Bits(const Pack<E, N>& x) {
-    return Map(x, [](const E& e) { return Bits(e); });
+    return Map(x, [](const E& e) __attribute__((always_inline)) { return Bits(e); });
 }
 template <class B, class E, int N>
 [[gnu::always_inline]] inline Pack<E, N> FromBits(const Pack<B, N>& b, const Pack<E, N>&) {
-    return Map(b, [](const B& e) { return FromBits(e, E{}); });
+    return Map(b, [](const B& e) __attribute__((always_inline)) { return FromBits(e, E{}); });
 }
 
 // c ? a : b, lane by lane.

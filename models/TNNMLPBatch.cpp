@@ -50,12 +50,12 @@ struct TNNMLPBatch::Kernel {
         constexpr bool logisticHidden = Kind == 0;
         constexpr bool tanhOutput = Kind == 1;
         const double rate = b.learningRate_;
-        const auto load = [&](Lanes8 Group::*array, int j) {
+        const auto load = [&](Lanes8 Group::*array, int j) __attribute__((always_inline)) {
             V v;
             for (int l = 0; l < G; ++l) v.v[l] = (g[l]->*array)[static_cast<size_t>(j)];
             return v;
         };
-        const auto store = [&](Lanes8 Group::*array, int j, const V& v) {
+        const auto store = [&](Lanes8 Group::*array, int j, const V& v) __attribute__((always_inline)) {
             for (int l = 0; l < G; ++l) (g[l]->*array)[static_cast<size_t>(j)] = v.v[l];
         };
         constexpr int Local = FixedHidden > 0 ? FixedHidden : 1;
