@@ -6,8 +6,10 @@
 #include <atomic>
 #include <bit>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <condition_variable>
+#include <cstring>
 #include <functional>
 #include <immintrin.h>
 #include <mutex>
@@ -90,8 +92,12 @@ struct TTask {
 // The hit counts of every prefix of the current candidate: for depth d
 // (its first d balls) and h = 0..d, the sample draws where they have h hits.
 struct TPrefixState {
-    std::vector<uint64_t> levels; // k x k x W: [depth][h] masks (h > depth: empty)
-    std::vector<int32_t> counts;  // k x k: their popcounts (kept for depth k - 1 only)
+    std::vector<uint64_t> levels; // k x stride x W: [depth][h] masks (h > depth: empty)
+    std::vector<int32_t> counts;  // k x stride: their popcounts (kept for depth k - 1 only)
+    // Entries per depth in levels and counts: k, or eight for one-word sets
+    // of at most seven balls, where a depth's masks for h = 0..7 are one
+    // vector and the last depth is built and bounded lane by lane (Lanes).
+    int32_t stride = 0;
     // [depth]: the lowest and highest h whose mask is not empty; every mask
     // and count outside that range is zero, so a level is built and read
     // over its range only (a 60/6 prefix rarely has more than 2 hits in any
@@ -120,6 +126,17 @@ struct TPrefixState {
 
 using std::popcount;
 
+// One lane per hit count h = 0..7: a depth's masks, or their counts. The
+// arithmetic is written with the compiler's vector extensions, so the same
+// source becomes AVX-512 in the AVX-512 kernel and plain code elsewhere.
+using TMaskLanes = uint64_t __attribute__((vector_size(64)));
+using TMaskIndex = int64_t __attribute__((vector_size(64)));
+using TCountLanes = int32_t __attribute__((vector_size(32)));
+constexpr int Lanes = 8;
+// Lane h takes lane h - 1 (lane 0 takes 0): "one hit fewer".
+constexpr TMaskIndex FromBelow64{Lanes, 0, 1, 2, 3, 4, 5, 6};
+constexpr TCountLanes FromBelow32{Lanes, 0, 1, 2, 3, 4, 5, 6};
+
 template <int FixedW> [[gnu::always_inline]] inline int Words(const TPrepared& p) {
     if constexpr (FixedW > 0)
         return FixedW;
@@ -134,7 +151,7 @@ template <int FixedW>
                                                std::span<const int32_t> prefix, int from, int upto = -1) {
     const int W = Words<FixedW>(p);
     const int k = p.k;
-    const size_t levelSize = static_cast<size_t>(k) * W;
+    const size_t levelSize = static_cast<size_t>(st.stride) * W;
     if (upto < 0) upto = k - 1;
     for (int i = from; i < upto; ++i) {
         if (st.walks) {
@@ -148,8 +165,23 @@ template <int FixedW>
         }
         const uint64_t* src = st.levels.data() + static_cast<size_t>(i) * levelSize;
         uint64_t* dst = st.levels.data() + static_cast<size_t>(i + 1) * levelSize;
-        int32_t* cnt = st.counts.data() + static_cast<size_t>(i + 1) * k;
+        int32_t* cnt = st.counts.data() + static_cast<size_t>(i + 1) * st.stride;
         const uint64_t* m = p.ballMasks.data() + static_cast<size_t>(prefix[static_cast<size_t>(i)]) * W;
+        if (FixedW == 1 && st.stride == Lanes && i + 1 == k - 1) {
+            // The last depth, every h at once; its lo and hi are not kept
+            // (the run bounds read all lanes, and no lane is left stale).
+            TMaskLanes below;
+            std::memcpy(&below, src, sizeof below);
+            const TMaskLanes mask = TMaskLanes{} + m[0];
+            const TMaskLanes lifted = __builtin_shuffle(below, TMaskLanes{}, FromBelow64);
+            const TMaskLanes level = (below & ~mask) | (lifted & mask);
+            std::memcpy(dst, &level, sizeof level);
+            TMaskIndex c;
+            for (int h = 0; h < Lanes; ++h) c[h] = __builtin_popcountll(level[h]);
+            const TCountLanes c32 = __builtin_convertvector(c, TCountLanes);
+            std::memcpy(cnt, &c32, sizeof c32);
+            continue;
+        }
         // The new range lies within lo..hi + 1 of the depth below; the old
         // range of this depth is rewritten too, so that what falls out of it
         // becomes zero.
@@ -206,7 +238,7 @@ template <int FixedW>
     const int hHi = std::min(k, st.hi[static_cast<size_t>(d)] + remaining);
     // The depth's counts, zero outside its range.
     int32_t* cnt = st.hopeCounts.data();
-    const uint64_t* level = st.levels.data() + static_cast<size_t>(d) * k * W;
+    const uint64_t* level = st.levels.data() + static_cast<size_t>(d) * st.stride * W;
     for (int h = 0; h <= d; ++h) {
         int32_t c = 0;
         if (h >= hLo && h <= st.hi[static_cast<size_t>(d)])
@@ -281,8 +313,24 @@ template <int FixedW>
         if ((++st.runs & 63) == 0)
             for (int h = 0; h <= k; ++h)
                 need[h] = std::max(need[h], p.bestCounts[h].load(std::memory_order_relaxed));
-        const int hHi = std::min(k, st.hi[static_cast<size_t>(k - 1)] + 1);
-        for (int h = st.lo[static_cast<size_t>(k - 1)]; h <= hHi; ++h) {
+        int hLo = st.lo[static_cast<size_t>(k - 1)];
+        int hHi = std::min(k, st.hi[static_cast<size_t>(k - 1)] + 1);
+        if (FixedW == 1 && st.stride == Lanes) {
+            // Every lane's bound at once; most runs end here. Lanes above k
+            // hold zero counts against a need of INT32_MAX.
+            TCountLanes counts, bars;
+            std::memcpy(&counts, cntE, sizeof counts);
+            std::memcpy(&bars, need, sizeof bars);
+            const TCountLanes lower = __builtin_shuffle(counts, TCountLanes{}, FromBelow32);
+            const TCountLanes cap = TCountLanes{} + most;
+            const TCountLanes reach = (counts + (lower < cap ? lower : cap)) >= bars;
+            int any = 0;
+            for (int h = 0; h < Lanes; ++h) any |= reach[h];
+            if (any == 0) return;
+            hLo = 0;
+            hHi = k;
+        }
+        for (int h = hLo; h <= hHi; ++h) {
             const int32_t bound = (h < k ? cntE[h] : 0) + (h > 0 ? std::min(cntE[h - 1], most) : 0);
             if (bound < need[h]) continue;
             active[activeCount++] = h;
@@ -478,14 +526,60 @@ template <int FixedW>
     r.examined += static_cast<uint64_t>(to - from + 1);
 }
 
-template <int FixedW>
+// The runs below a prefix of k - 2 balls (the last one `after`) that can
+// still take a record: bit b is set when the run whose prefix ends in ball
+// b may hold one. For each such b the run's bound of ScoreRun,
+//   count(h) <= cnt(h) + min(cnt(h - 1), most draws of one ball above b),
+// where cnt are the hit counts of the prefix with b, is computed for eight
+// balls at once from the depth's masks `level` (one word each, h = 0..k - 2).
+// The bars in `need` only rise, so a run left out here would also be left
+// out when its turn came. One-word sets, 3 <= k <= 7.
+[[gnu::target("avx512f,avx512bw,avx512vl,avx512vpopcntdq,popcnt")]] uint64_t
+LiveRunsAvx512(const TPrepared& p, const uint64_t* level, int32_t after, const int32_t* need) {
+    const int k = p.k;
+    int32_t total[Lanes] = {};
+    for (int h = 0; h <= k - 2; ++h) total[h] = popcount(level[h]);
+    uint64_t live = 0;
+    const int32_t lastStart = p.n - 1; // the prefix's last ball leaves room for one more
+    for (int32_t b0 = after + 1; b0 <= lastStart; b0 += Lanes) {
+        const __mmask8 valid =
+            static_cast<__mmask8>(lastStart - b0 >= 7 ? 0xff : (1u << (lastStart - b0 + 1)) - 1);
+        const __m512i masks = _mm512_maskz_loadu_epi64(valid, p.ballMasks.data() + b0);
+        const __m512i most = _mm512_maskz_cvtepi32_epi64(
+            valid, _mm256_maskz_loadu_epi32(valid, p.suffixMaxFreq.data() + b0 + 1));
+        __m512i lowerX = _mm512_setzero_si512();
+        __m512i lowerC = _mm512_setzero_si512();
+        __mmask8 reach = 0;
+        // x: the draws of h hits that hold the ball; c: the hit counts of
+        // h with it (h - 1 hits before, or h hits and the ball not drawn).
+        for (int h = 0; h <= k; ++h) {
+            const bool inPrefix = h <= k - 2; // a prefix of k - 2 balls has no more hits
+            const __m512i x = inPrefix ? _mm512_popcnt_epi64(_mm512_and_si512(
+                                             _mm512_set1_epi64(static_cast<long long>(level[h])), masks))
+                                       : _mm512_setzero_si512();
+            const __m512i c =
+                _mm512_add_epi64(_mm512_sub_epi64(_mm512_set1_epi64(inPrefix ? total[h] : 0), x), lowerX);
+            const __m512i bound = _mm512_add_epi64(c, _mm512_maskz_min_epi64(valid, lowerC, most));
+            reach |= _mm512_cmpge_epi64_mask(bound, _mm512_set1_epi64(need[h]));
+            lowerX = x;
+            lowerC = c;
+        }
+        live |= static_cast<uint64_t>(reach & valid) << b0;
+    }
+    return live;
+}
+
+// Filter: the AVX-512 kernel's one-word instance, which leaves out the runs
+// LiveRunsAvx512 rules out without building their last depth.
+template <int FixedW, bool Filter = false>
 [[gnu::always_inline]] inline void ScanBlockBody(const TPrepared& p, const TTask& task, const TBlock& block,
                                                  const std::atomic<bool>& stop, TBlockResult& r) {
     const int k = p.k;
     const int W = Words<FixedW>(p);
     TPrefixState st;
-    st.levels.assign(static_cast<size_t>(k) * k * W, 0);
-    st.counts.assign(static_cast<size_t>(k) * k, 0);
+    st.stride = FixedW == 1 && k < Lanes ? Lanes : k;
+    st.levels.assign(static_cast<size_t>(k) * st.stride * W, 0);
+    st.counts.assign(static_cast<size_t>(k) * st.stride, 0);
     // Depth 0: every sample draw has 0 hits.
     for (int w = 0; w < W; ++w) {
         const int valid = p.S - w * 64;
@@ -495,14 +589,16 @@ template <int FixedW>
     st.lo.assign(static_cast<size_t>(k), 0);
     st.hi.assign(static_cast<size_t>(k), -1);
     st.hi[0] = 0;
-    st.E = st.levels.data() + static_cast<size_t>(k - 1) * k * W;
-    st.cntE = st.counts.data() + static_cast<size_t>(k - 1) * k;
+    st.E = st.levels.data() + static_cast<size_t>(k - 1) * st.stride * W;
+    st.cntE = st.counts.data() + static_cast<size_t>(k - 1) * st.stride;
     st.ballSet.assign(static_cast<size_t>(k) * p.Wn, 0);
     st.x.assign(static_cast<size_t>(k) * 64, 0);
     st.cur.assign(static_cast<size_t>(k) + 1, 0);
     st.reach.assign(64, 0);
     st.zeros.assign(64, 0);
-    st.need.assign(static_cast<size_t>(k) + 1, 1);
+    // need[h] for h = 0..k, then bars no count reaches (read as one vector).
+    st.need.assign(static_cast<size_t>(std::max(k + 1, Lanes)), INT32_MAX);
+    std::fill_n(st.need.begin(), k + 1, 1);
     st.hopeCounts.assign(static_cast<size_t>(k) + 1, 0);
     st.active.assign(static_cast<size_t>(k) + 1, 0);
     st.rows.assign(static_cast<size_t>(k) + 1, 0);
@@ -533,6 +629,18 @@ template <int FixedW>
     const bool prune =
         !p.completions.empty() && !walks &&
         (task.mode == TSearchMode::Best || (task.mode == TSearchMode::Recurrence && task.doubleH < 0));
+    const bool filter = Filter && FixedW == 1 && prune && k >= 3 && k < Lanes;
+    // The runs still live below the current prefix of k - 2 balls.
+    uint64_t live = ~uint64_t(0);
+    const auto refreshLive = [&] {
+        for (int h = 0; h <= k; ++h)
+            st.need[static_cast<size_t>(h)] =
+                std::max(st.need[static_cast<size_t>(h)], p.bestCounts[h].load(std::memory_order_relaxed));
+        if constexpr (Filter)
+            live = LiveRunsAvx512(p, st.levels.data() + static_cast<size_t>(k - 2) * st.stride,
+                                  balls[static_cast<size_t>(k - 3)], st.need.data());
+    };
+    if (filter) refreshLive();
     for (;;) {
         if (stop.load(std::memory_order_relaxed)) return;
         const TCsnValue left = end - csn;
@@ -550,6 +658,25 @@ template <int FixedW>
         if (i < 0) return;
         for (;;) {
             ++balls[static_cast<size_t>(i)];
+            if (filter && i == k - 2 && ((live >> balls[static_cast<size_t>(i)]) & 1) == 0) {
+                // Runs that cannot hold a record, up to the next live one (or
+                // the last run below this prefix): the run of ball x has
+                // n - x candidates, counted as examined as ScoreRun would.
+                const int32_t from = balls[static_cast<size_t>(i)];
+                const uint64_t above = live >> from;
+                const int32_t next = above != 0 ? from + std::countr_zero(above) : p.n;
+                const TCsnValue runs = static_cast<TCsnValue>(next - from);
+                const TCsnValue skipped =
+                    runs * static_cast<TCsnValue>(p.n) - runs * static_cast<TCsnValue>(from + next - 1) / 2;
+                const TCsnValue counted = std::min(skipped, end - csn);
+                r.examined += static_cast<uint64_t>(counted);
+                csn += counted;
+                if (csn >= end) return;
+                balls[static_cast<size_t>(i)] = next - 1;
+                while (i >= 0 && balls[static_cast<size_t>(i)] == p.n - k + 1 + i) --i;
+                if (i < 0) return;
+                continue;
+            }
             BuildLevels<FixedW>(p, st, prefix, i, i + 1);
             const int32_t ball = balls[static_cast<size_t>(i)];
             // The last depth is bounded by the run itself.
@@ -580,15 +707,16 @@ template <int FixedW>
             if (i == k - 2) break;
             balls[static_cast<size_t>(i + 1)] = ball;
             ++i;
+            if (filter && i == k - 2) refreshLive();
         }
         first = balls[static_cast<size_t>(k - 2)] + 1;
     }
 }
 
-template <int FixedW>
+template <int FixedW, bool Filter = false>
 [[gnu::always_inline]] inline void ScanBlockAny(const TPrepared& p, const TTask& task, const TBlock& block,
                                                 const std::atomic<bool>& stop, TBlockResult& r) {
-    ScanBlockBody<FixedW>(p, task, block, stop, r);
+    ScanBlockBody<FixedW, Filter>(p, task, block, stop, r);
 }
 
 // The same kernel for three instruction sets. One-word sets (S <= 64 or
@@ -597,7 +725,7 @@ template <int FixedW>
 ScanAvx512(const TPrepared& p, const TTask& task, const TBlock& block, const std::atomic<bool>& stop,
            TBlockResult& r) {
     if (p.W == 1 && p.Wn == 1)
-        ScanBlockAny<1>(p, task, block, stop, r);
+        ScanBlockAny<1, true>(p, task, block, stop, r);
     else
         ScanBlockAny<0>(p, task, block, stop, r);
 }

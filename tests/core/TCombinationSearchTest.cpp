@@ -99,6 +99,38 @@ TEST(TCombinationSearchTest, RecurrenceAndBestAgreeWithTheReferenceOnSmallGames)
     }
 }
 
+// Games too large for the halves but with one-word sets (27..63 balls, at
+// most 64 sample draws) take the walk whose AVX-512 form leaves out, eight
+// last-but-one balls at a time, the runs that cannot hold a record. Every
+// path gives the reference's records, over many blocks and two threads.
+TEST(TCombinationSearchTest, MidSizedGamesAgreeWithTheReferenceOnEveryPath) {
+    for (const auto& [n, k, draws] :
+         std::vector<std::tuple<int, int, int>>{{30, 4, 80}, {36, 5, 90}, {45, 3, 70}, {27, 7, 100}}) {
+        const TSearchGame game = RandomGame(n, k, draws, static_cast<uint32_t>(n * 31 + k));
+        const TCombinationSearch search(game);
+        const int32_t total = static_cast<int32_t>(TCSN::Binomial(n, k));
+        for (const int32_t S : {12, 64}) {
+            const Reference recurrence = Brute(game, S, true, true, total);
+            const Reference best = Brute(game, S, false, false, total);
+            for (const TInstructionSet set : {TInstructionSet::Automatic, TInstructionSet::Portable}) {
+                SCOPED_TRACE(testing::Message() << n << "/" << k << " S=" << S
+                                                << " portable=" << (set == TInstructionSet::Portable));
+                TSearchOptions options;
+                options.SampleSize = S;
+                options.WithoutLast = true;
+                options.Threads = 2;
+                options.Instructions = set;
+                const TSearchResult got = search.Run(options);
+                ExpectSame(recurrence, got, true);
+                EXPECT_EQ(got.Examined, static_cast<double>(total));
+                options.Mode = TSearchMode::Best;
+                options.WithoutLast = false;
+                ExpectSame(best, search.Run(options), false);
+            }
+        }
+    }
+}
+
 // Combinations of more than half the balls are found through their
 // complements, walked in reverse CSN order, and small games with short
 // samples by adding the hits of two halves (where the processor has AVX2):
