@@ -529,16 +529,21 @@ template <int FixedW>
 // The runs below a prefix of k - 2 balls (the last one `after`) that can
 // still take a record: bit b is set when the run whose prefix ends in ball
 // b may hold one. For each such b the run's bound of ScoreRun,
-//   count(h) <= cnt(h) + min(cnt(h - 1), most draws of one ball above b),
-// where cnt are the hit counts of the prefix with b, is computed for eight
-// balls at once from the depth's masks `level` (one word each, h = 0..k - 2).
-// The bars in `need` only rise, so a run left out here would also be left
-// out when its turn came. One-word sets, 3 <= k <= 7.
+//   count(h) <= base + cnt(h) + min(cnt(h - 1), most draws of one ball above b),
+// where cnt are the hit counts of the prefix with b over the draws in
+// `keep`, is computed for eight balls at once from the depth's masks
+// `level` (one word each, h = 0..k - 2), for h = hLo..hHi against need[h].
+// The record scans count every draw (keep all, base 0); the double check
+// of h counts the draws where its first combination has h hits (base) and
+// the candidate's h-hit draws among the others. The bars only rise, so a
+// run left out here would also be left out when its turn came. One-word
+// sets, 3 <= k <= 7.
 [[gnu::target("avx512f,avx512bw,avx512vl,avx512vpopcntdq,popcnt")]] uint64_t
-LiveRunsAvx512(const TPrepared& p, const uint64_t* level, int32_t after, const int32_t* need) {
+LiveRunsAvx512(const TPrepared& p, const uint64_t* level, int32_t after, const int32_t* need, uint64_t keep,
+               int32_t base, int hLo, int hHi) {
     const int k = p.k;
     int32_t total[Lanes] = {};
-    for (int h = 0; h <= k - 2; ++h) total[h] = popcount(level[h]);
+    for (int h = 0; h <= k - 2; ++h) total[h] = popcount(level[h] & keep);
     uint64_t live = 0;
     const int32_t lastStart = p.n - 1; // the prefix's last ball leaves room for one more
     for (int32_t b0 = after + 1; b0 <= lastStart; b0 += Lanes) {
@@ -554,13 +559,15 @@ LiveRunsAvx512(const TPrepared& p, const uint64_t* level, int32_t after, const i
         // h with it (h - 1 hits before, or h hits and the ball not drawn).
         for (int h = 0; h <= k; ++h) {
             const bool inPrefix = h <= k - 2; // a prefix of k - 2 balls has no more hits
-            const __m512i x = inPrefix ? _mm512_popcnt_epi64(_mm512_and_si512(
-                                             _mm512_set1_epi64(static_cast<long long>(level[h])), masks))
-                                       : _mm512_setzero_si512();
+            const __m512i x = inPrefix
+                                  ? _mm512_popcnt_epi64(_mm512_and_si512(
+                                        _mm512_set1_epi64(static_cast<long long>(level[h] & keep)), masks))
+                                  : _mm512_setzero_si512();
             const __m512i c =
                 _mm512_add_epi64(_mm512_sub_epi64(_mm512_set1_epi64(inPrefix ? total[h] : 0), x), lowerX);
-            const __m512i bound = _mm512_add_epi64(c, _mm512_maskz_min_epi64(valid, lowerC, most));
-            reach |= _mm512_cmpge_epi64_mask(bound, _mm512_set1_epi64(need[h]));
+            const __m512i bound = _mm512_add_epi64(_mm512_add_epi64(c, _mm512_set1_epi64(base)),
+                                                   _mm512_maskz_min_epi64(valid, lowerC, most));
+            if (h >= hLo && h <= hHi) reach |= _mm512_cmpge_epi64_mask(bound, _mm512_set1_epi64(need[h]));
             lowerX = x;
             lowerC = c;
         }
@@ -629,16 +636,30 @@ template <int FixedW, bool Filter = false>
     const bool prune =
         !p.completions.empty() && !walks &&
         (task.mode == TSearchMode::Best || (task.mode == TSearchMode::Recurrence && task.doubleH < 0));
-    const bool filter = Filter && FixedW == 1 && prune && k >= 3 && k < Lanes;
+    const bool doubleCheck = task.mode == TSearchMode::Recurrence && task.doubleH >= 0;
+    const bool filter = Filter && FixedW == 1 && !p.completions.empty() && !walks && (prune || doubleCheck) &&
+                        k >= 3 && k < Lanes;
     // The runs still live below the current prefix of k - 2 balls.
     uint64_t live = ~uint64_t(0);
     const auto refreshLive = [&] {
-        for (int h = 0; h <= k; ++h)
-            st.need[static_cast<size_t>(h)] =
-                std::max(st.need[static_cast<size_t>(h)], p.bestCounts[h].load(std::memory_order_relaxed));
-        if constexpr (Filter)
-            live = LiveRunsAvx512(p, st.levels.data() + static_cast<size_t>(k - 2) * st.stride,
-                                  balls[static_cast<size_t>(k - 3)], st.need.data());
+        if constexpr (Filter) {
+            const uint64_t* level = st.levels.data() + static_cast<size_t>(k - 2) * st.stride;
+            const int32_t after = balls[static_cast<size_t>(k - 3)];
+            if (doubleCheck) {
+                // A candidate replaces the block's record only with more draws.
+                const int h = task.doubleH;
+                int32_t bars[Lanes + 1];
+                std::fill_n(bars, Lanes + 1, INT32_MAX);
+                bars[h] = r.rec2[static_cast<size_t>(h)].count + 1;
+                const uint64_t a = task.doubleA[0];
+                live = LiveRunsAvx512(p, level, after, bars, ~a, popcount(a), h, h);
+                return;
+            }
+            for (int h = 0; h <= k; ++h)
+                st.need[static_cast<size_t>(h)] = std::max(st.need[static_cast<size_t>(h)],
+                                                           p.bestCounts[h].load(std::memory_order_relaxed));
+            live = LiveRunsAvx512(p, level, after, st.need.data(), ~uint64_t(0), 0, 0, k);
+        }
     };
     if (filter) refreshLive();
     for (;;) {

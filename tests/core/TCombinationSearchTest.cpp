@@ -127,6 +127,17 @@ TEST(TCombinationSearchTest, MidSizedGamesAgreeWithTheReferenceOnEveryPath) {
                 options.WithoutLast = false;
                 ExpectSame(best, search.Run(options), false);
             }
+            // The double check's second combinations, with and without the
+            // left-out runs (the portable walk examines every candidate).
+            TSearchOptions options;
+            options.SampleSize = S;
+            options.DoubleCheck = true;
+            const TSearchResult fast = search.Run(options);
+            options.Instructions = TInstructionSet::Portable;
+            const TSearchResult plain = search.Run(options);
+            EXPECT_EQ(fast.Count2, plain.Count2);
+            EXPECT_EQ(fast.CSN2, plain.CSN2);
+            EXPECT_EQ(fast.Last2, plain.Last2);
         }
     }
 }
