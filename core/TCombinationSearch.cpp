@@ -576,6 +576,71 @@ LiveRunsAvx512(const TPrepared& p, const uint64_t* level, int32_t after, const i
     return live;
 }
 
+// A run below a prefix of k - 2 balls, by its last-but-one ball, with the
+// last balls whose candidates reach the bar of some hit count.
+struct TLiveRun {
+    int32_t ball = 0;
+    uint64_t last = 0;
+};
+
+// Every candidate below a prefix of k - 2 balls at once: for each run in
+// `live` (bits as LiveRunsAvx512 gives them), the prefix's masks with the
+// run's ball, then for eight last balls at a time the counts of the hit
+// counts whose run bound reaches need[h]. Writes the runs with a candidate
+// at or above some bar (at most one per ball) and returns how many. These
+// candidates are then offered one by one, where the bars that have risen
+// meanwhile and the tie rules decide; every other candidate has a count
+// below a bar, so it could not take a record. One-word sets, 3 <= k <= 7.
+[[gnu::target("avx512f,avx512bw,avx512vl,avx512vpopcntdq,popcnt")]] int
+SubtreeHitsAvx512(const TPrepared& p, const uint64_t* level, uint64_t live, const int32_t* need,
+                  TLiveRun* out) {
+    const int n = p.n;
+    const __m512i below = _mm512_loadu_si512(level);
+    const __m512i fromBelow = _mm512_set_epi64(6, 5, 4, 3, 2, 1, 0, 0);
+    const __m512i lifted = _mm512_maskz_permutexvar_epi64(0xfe, fromBelow, below);
+    const __m512i bars =
+        _mm512_maskz_cvtepi32_epi64(0xff, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(need)));
+    int found = 0;
+    for (uint64_t bits = live; bits != 0; bits &= bits - 1) {
+        const int32_t ball = std::countr_zero(bits);
+        const __m512i m = _mm512_set1_epi64(static_cast<long long>(p.ballMasks[static_cast<size_t>(ball)]));
+        // h hits with the ball: h - 1 before and drawn, or h and not drawn
+        // (0xca: m ? lifted : below, bit by bit).
+        const __m512i level1 = _mm512_ternarylogic_epi64(m, lifted, below, 0xca);
+        const __m512i counts = _mm512_popcnt_epi64(level1);
+        const __m512i lower = _mm512_maskz_permutexvar_epi64(0xfe, fromBelow, counts);
+        const __m512i most = _mm512_set1_epi64(p.suffixMaxFreq[static_cast<size_t>(ball) + 1]);
+        const __m512i bound = _mm512_add_epi64(counts, _mm512_maskz_min_epi64(0xff, lower, most));
+        const __mmask8 active = _mm512_cmpge_epi64_mask(bound, bars);
+        if (active == 0) continue;
+        alignas(64) uint64_t masks[Lanes];
+        alignas(64) long long sums[Lanes];
+        _mm512_store_si512(masks, level1);
+        _mm512_store_si512(sums, counts);
+        uint64_t reached = 0;
+        for (int32_t b0 = ball + 1; b0 <= n; b0 += Lanes) {
+            const __mmask8 valid = static_cast<__mmask8>(n - b0 >= 7 ? 0xff : (1u << (n - b0 + 1)) - 1);
+            const __m512i last = _mm512_maskz_loadu_epi64(valid, p.ballMasks.data() + b0);
+            __mmask8 reach = 0;
+            for (unsigned a = active; a != 0; a &= a - 1) {
+                const int h = std::countr_zero(a);
+                // Lane h of the depth is empty for h = k, as is "h - 1" for h = 0.
+                __m512i c = _mm512_sub_epi64(_mm512_set1_epi64(sums[h]),
+                                             _mm512_popcnt_epi64(_mm512_and_si512(
+                                                 _mm512_set1_epi64(static_cast<long long>(masks[h])), last)));
+                if (h > 0)
+                    c = _mm512_add_epi64(c,
+                                         _mm512_popcnt_epi64(_mm512_and_si512(
+                                             _mm512_set1_epi64(static_cast<long long>(masks[h - 1])), last)));
+                reach |= _mm512_cmpge_epi64_mask(c, _mm512_set1_epi64(need[h]));
+            }
+            reached |= static_cast<uint64_t>(reach & valid) << b0;
+        }
+        if (reached != 0) out[found++] = TLiveRun{ball, reached};
+    }
+    return found;
+}
+
 // Filter: the AVX-512 kernel's one-word instance, which leaves out the runs
 // LiveRunsAvx512 rules out without building their last depth.
 template <int FixedW, bool Filter = false>
@@ -661,15 +726,44 @@ template <int FixedW, bool Filter = false>
             live = LiveRunsAvx512(p, level, after, st.need.data(), ~uint64_t(0), 0, 0, k);
         }
     };
+    // The record scans (not the double check) take a whole prefix of k - 2
+    // balls at once where its candidates all lie in the block.
+    const bool subtrees = filter && prune;
+    // Every run below the prefix of k - 2 balls ending in `after`, from the
+    // CSN csn on; the prefix's last-but-one ball is left at its last value.
+    const auto wholeSubtree = [&](int32_t after) {
+        if constexpr (Filter) {
+            TLiveRun runs[64];
+            const int found = SubtreeHitsAvx512(p, st.levels.data() + static_cast<size_t>(k - 2) * st.stride,
+                                                live, st.need.data(), runs);
+            TCsnValue runStart = csn; // the first candidate of the run of ball `at`
+            int32_t at = after + 1;
+            for (int j = 0; j < found; ++j) {
+                const int32_t ball = runs[j].ball;
+                for (; at < ball; ++at) runStart += static_cast<TCsnValue>(p.n - at);
+                balls[static_cast<size_t>(k - 2)] = ball;
+                BuildLevels<FixedW>(p, st, prefix, k - 2, k - 1);
+                for (uint64_t m = runs[j].last; m != 0; m &= m - 1) {
+                    const int32_t b = std::countr_zero(m);
+                    ScoreRun<FixedW>(p, task, st, b, b, runStart + static_cast<TCsnValue>(b - ball - 1), r);
+                }
+            }
+            balls[static_cast<size_t>(k - 2)] = p.n - 1;
+        }
+    };
     if (filter) refreshLive();
+    bool scoreRun = true; // whether the current prefix's run is still to be scored
     for (;;) {
         if (stop.load(std::memory_order_relaxed)) return;
-        const TCsnValue left = end - csn;
-        const int last =
-            left < static_cast<TCsnValue>(p.n - first + 1) ? first + static_cast<int>(left) - 1 : p.n;
-        ScoreOrWalk<FixedW>(p, task, st, walks, first, last, csn, r);
-        csn += static_cast<TCsnValue>(last - first + 1);
-        if (csn >= end) return;
+        if (scoreRun) {
+            const TCsnValue left = end - csn;
+            const int last =
+                left < static_cast<TCsnValue>(p.n - first + 1) ? first + static_cast<int>(left) - 1 : p.n;
+            ScoreOrWalk<FixedW>(p, task, st, walks, first, last, csn, r);
+            csn += static_cast<TCsnValue>(last - first + 1);
+            if (csn >= end) return;
+        }
+        scoreRun = true;
         // Next prefix in lexicographic order; position i may hold at most
         // n - k + 1 + i. Each new prefix of depth i + 1 whose candidates
         // cannot take a record is skipped whole: its C(n - ball, k - 1 - i)
@@ -728,9 +822,20 @@ template <int FixedW, bool Filter = false>
             if (i == k - 2) break;
             balls[static_cast<size_t>(i + 1)] = ball;
             ++i;
-            if (filter && i == k - 2) refreshLive();
+            if (filter && i == k - 2) {
+                refreshLive();
+                const TCsnValue below = p.completions[static_cast<size_t>(p.n - ball) * k + 2];
+                if (subtrees && below <= end - csn) {
+                    wholeSubtree(ball);
+                    r.examined += static_cast<uint64_t>(below);
+                    csn += below;
+                    if (csn >= end) return;
+                    scoreRun = false;
+                    break;
+                }
+            }
         }
-        first = balls[static_cast<size_t>(k - 2)] + 1;
+        if (scoreRun) first = balls[static_cast<size_t>(k - 2)] + 1;
     }
 }
 
