@@ -1006,6 +1006,9 @@ struct TSplitTables {
     std::vector<uint8_t> aLow, aHigh, bLow, bHigh;
     std::vector<uint32_t> aList; // the first half's subsets, of every usable size
     std::vector<std::vector<uint32_t>> bBySize;
+    // [size]: the rows of b, bLow and bHigh of the subsets of bBySize[size],
+    // in that order, so that a scan over one size reads memory in sequence.
+    std::vector<std::vector<uint8_t>> bRows, bRowLow, bRowHigh;
 };
 
 // Whether record x goes before record y of the same hit count.
@@ -1077,6 +1080,16 @@ TSplitTables SplitTables(const TPrepared& p) {
     t.bBySize.assign(static_cast<size_t>(sb) + 1, {});
     for (uint32_t m = 0; m < (uint32_t(1) << sb); ++m)
         t.bBySize[static_cast<size_t>(popcount(m))].push_back(m);
+    t.bRows.assign(t.bBySize.size(), {});
+    t.bRowLow.assign(t.bBySize.size(), {});
+    t.bRowHigh.assign(t.bBySize.size(), {});
+    for (size_t size = 0; size < t.bBySize.size(); ++size)
+        for (const uint32_t m : t.bBySize[size]) {
+            const auto row = t.b.begin() + static_cast<std::ptrdiff_t>(m) * 64;
+            t.bRows[size].insert(t.bRows[size].end(), row, row + 64);
+            t.bRowLow[size].push_back(t.bLow[m]);
+            t.bRowHigh[size].push_back(t.bHigh[m]);
+        }
     for (uint32_t m = 0; m < (uint32_t(1) << t.s); ++m) {
         const int32_t rest = p.k - popcount(m);
         if (rest >= 0 && rest <= sb) t.aList.push_back(m);
@@ -1084,41 +1097,148 @@ TSplitTables SplitTables(const TPrepared& p) {
     return t;
 }
 
+// What the scan of one first-half subset reads and keeps.
+struct TSplitScan {
+    const TPrepared& p;
+    const TSplitTables& t;
+    bool recency;
+    std::vector<int32_t>& need;
+    std::vector<int32_t>& balls;
+    std::vector<TRecord>& rec;
+};
+
+// The candidates a + b for every b of `completions`: the hit bytes of a
+// candidate are one vector addition, and the draws with h hits one compare.
+[[gnu::target("avx2,popcnt")]] void SplitSubsetAvx2(const TSplitScan& s, uint32_t a, size_t size) {
+    const uint8_t* ha = s.t.a.data() + static_cast<size_t>(a) * 64;
+    const __m256i a0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ha));
+    const __m256i a1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ha + 32));
+    const std::vector<uint32_t>& completions = s.t.bBySize[size];
+    for (size_t j = 0; j < completions.size(); ++j) {
+        const uint32_t b = completions[j];
+        const uint8_t* hb = s.t.bRows[size].data() + j * 64;
+        const __m256i v0 = _mm256_add_epi8(a0, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(hb)));
+        const __m256i v1 = _mm256_add_epi8(a1, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(hb + 32)));
+        const int32_t hLow = s.t.aLow[a] + s.t.bRowLow[size][j], hHigh = s.t.aHigh[a] + s.t.bRowHigh[size][j];
+        for (int32_t h = hLow; h <= hHigh; ++h) {
+            const __m256i hh = _mm256_set1_epi8(static_cast<char>(h));
+            const uint64_t m =
+                static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v0, hh))) |
+                static_cast<uint64_t>(static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v1, hh))))
+                    << 32;
+            const int32_t c = popcount(m);
+            if (c >= s.need[static_cast<size_t>(h)]) {
+                const TSplitCandidate candidate{a, b, h, c, m, ha[s.p.S - 1] + hb[s.p.S - 1]};
+                SplitOffer(s.p, s.t, s.recency, candidate, s.balls, s.rec, s.need);
+            }
+        }
+    }
+}
+
+// bars[g], lane l: need[h] for h = 8g + l, or more than any count above k.
+[[gnu::target("avx512f,avx512bw,avx512vpopcntdq,popcnt"), gnu::always_inline]] inline void
+SplitBars(const TSplitScan& s, int groups, __m512i* bars) {
+    for (int g = 0; g < groups; ++g) {
+        alignas(64) long long lanes[8];
+        for (int l = 0; l < 8; ++l) {
+            const int h = 8 * g + l;
+            lanes[l] = h <= s.p.k ? s.need[static_cast<size_t>(h)] : INT32_MAX;
+        }
+        bars[g] = _mm512_load_si512(lanes);
+    }
+}
+
+// The same with AVX-512, all hit counts at once: bit j of every hit byte
+// is one 64-bit mask P_j (one bit per sample draw), and the draws with h
+// hits are the valid ones where each P_j agrees with bit j of h. Eight hit
+// counts per vector (lane h, plus 8 per further vector): four bit-wise
+// steps and one popcount give their counts, one compare their bars. Only a
+// candidate with some count at its bar takes the per-h path of the offers.
+template <int Groups, int Bits>
+[[gnu::target("avx512f,avx512bw,avx512vpopcntdq,popcnt")]] void SplitSubsetPlanes(const TSplitScan& s,
+                                                                                  uint32_t a, size_t size) {
+    constexpr int groups = Groups;
+    constexpr int bits = Bits;
+    // agree[g][j]: the lanes whose h = 8g + lane has bit j set.
+    __m512i agree[Groups][Bits];
+    __m512i bars[Groups];
+    for (int g = 0; g < groups; ++g) {
+        alignas(64) long long lanes[8];
+        for (int j = 0; j < bits; ++j) {
+            for (int l = 0; l < 8; ++l) lanes[l] = ((8 * g + l) >> j) & 1 ? -1 : 0;
+            agree[g][j] = _mm512_load_si512(lanes);
+        }
+    }
+    SplitBars(s, groups, bars);
+    const uint8_t* ha = s.t.a.data() + static_cast<size_t>(a) * 64;
+    const __m512i va = _mm512_loadu_si512(ha);
+    const std::vector<uint32_t>& completions = s.t.bBySize[size];
+    for (size_t c = 0; c < completions.size(); ++c) {
+        const uint8_t* hb = s.t.bRows[size].data() + c * 64;
+        const __m512i v = _mm512_add_epi8(va, _mm512_loadu_si512(hb));
+        // Pad bytes past the sample have bit 7 set.
+        const __m512i valid = _mm512_set1_epi64(
+            static_cast<long long>(_mm512_testn_epi8_mask(v, _mm512_set1_epi8(char(0x80)))));
+        __m512i plane[Bits];
+        for (int j = 0; j < bits; ++j)
+            plane[j] = _mm512_set1_epi64(static_cast<long long>(
+                _mm512_test_epi8_mask(v, _mm512_set1_epi8(static_cast<char>(1 << j)))));
+        __mmask8 reach[Groups];
+        __mmask8 any = 0;
+        for (int g = 0; g < groups; ++g) {
+            __m512i m = valid;
+            // m & ~(plane ^ agree): 0x90 keeps m where plane and agree are equal.
+            for (int j = 0; j < bits; ++j) m = _mm512_ternarylogic_epi64(m, plane[j], agree[g][j], 0x90);
+            reach[g] = _mm512_cmpge_epi64_mask(_mm512_popcnt_epi64(m), bars[g]);
+            any |= reach[g];
+        }
+        if (any == 0) continue;
+        const uint32_t b = completions[c];
+        bool raised = false;
+        for (int g = 0; g < groups; ++g)
+            for (unsigned r = reach[g]; r != 0; r &= r - 1) {
+                const int32_t h = 8 * g + std::countr_zero(r);
+                const uint64_t m = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(static_cast<char>(h)));
+                const int32_t count = popcount(m);
+                const int32_t bar = s.need[static_cast<size_t>(h)];
+                if (count < bar) continue; // raised by an offer of this candidate
+                const TSplitCandidate candidate{a, b, h, count, m, ha[s.p.S - 1] + hb[s.p.S - 1]};
+                SplitOffer(s.p, s.t, s.recency, candidate, s.balls, s.rec, s.need);
+                raised |= s.need[static_cast<size_t>(h)] != bar;
+            }
+        if (raised) SplitBars(s, groups, bars);
+    }
+}
+
+// Hit counts 0..k in 8-lane groups, k of at most SplitMaxBalls.
+[[gnu::target("avx512f,avx512bw,avx512vpopcntdq,popcnt")]] void SplitSubsetAvx512(const TSplitScan& s,
+                                                                                  uint32_t a, size_t size) {
+    if (s.p.k < 8)
+        SplitSubsetPlanes<1, 3>(s, a, size);
+    else if (s.p.k < 16)
+        SplitSubsetPlanes<2, 4>(s, a, size);
+    else
+        SplitSubsetPlanes<4, 5>(s, a, size);
+}
+
 // One worker: the first-half subsets it takes from `next`, each with every
 // second-half subset that completes it to k balls.
-[[gnu::target("avx2,popcnt")]] void SplitWork(const TPrepared& p, const TSplitTables& t, bool recency,
-                                              std::atomic<size_t>& next, std::atomic<uint64_t>& examined,
-                                              const std::atomic<bool>& stop, std::vector<TRecord>& rec) {
+void SplitWork(const TPrepared& p, const TSplitTables& t, bool recency, bool avx512,
+               std::atomic<size_t>& next, std::atomic<uint64_t>& examined, const std::atomic<bool>& stop,
+               std::vector<TRecord>& rec) {
     const int32_t k = p.k;
     std::vector<int32_t> need(static_cast<size_t>(k) + 1, 1);
     std::vector<int32_t> balls(static_cast<size_t>(k));
+    const TSplitScan scan{p, t, recency, need, balls, rec};
     for (size_t index; (index = next.fetch_add(1)) < t.aList.size();) {
         if (stop.load(std::memory_order_relaxed)) return;
         const uint32_t a = t.aList[index];
-        const std::vector<uint32_t>& completions = t.bBySize[static_cast<size_t>(k - popcount(a))];
-        const uint8_t* ha = t.a.data() + static_cast<size_t>(a) * 64;
-        const __m256i a0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ha));
-        const __m256i a1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(ha + 32));
-        for (const uint32_t b : completions) {
-            const uint8_t* hb = t.b.data() + static_cast<size_t>(b) * 64;
-            const __m256i v0 = _mm256_add_epi8(a0, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(hb)));
-            const __m256i v1 =
-                _mm256_add_epi8(a1, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(hb + 32)));
-            const int32_t hLow = t.aLow[a] + t.bLow[b], hHigh = t.aHigh[a] + t.bHigh[b];
-            for (int32_t h = hLow; h <= hHigh; ++h) {
-                const __m256i hh = _mm256_set1_epi8(static_cast<char>(h));
-                const uint64_t m = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v0, hh))) |
-                                   static_cast<uint64_t>(
-                                       static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v1, hh))))
-                                       << 32;
-                const int32_t c = popcount(m);
-                if (c >= need[static_cast<size_t>(h)]) {
-                    TSplitCandidate candidate{a, b, h, c, m, ha[p.S - 1] + hb[p.S - 1]};
-                    SplitOffer(p, t, recency, candidate, balls, rec, need);
-                }
-            }
-        }
-        examined.fetch_add(completions.size(), std::memory_order_relaxed);
+        const auto size = static_cast<size_t>(k - popcount(a));
+        if (avx512)
+            SplitSubsetAvx512(scan, a, size);
+        else
+            SplitSubsetAvx2(scan, a, size);
+        examined.fetch_add(t.bBySize[size].size(), std::memory_order_relaxed);
     }
 }
 
@@ -1128,9 +1248,10 @@ bool SplitUsable(const TPrepared& p, TInstructionSet set) {
            __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
 }
 
-TBlockResult RunSplit(const TPrepared& p, bool recency, int32_t threads, const TSearchCallback& progress,
-                      double candidates, std::atomic<bool>& stop) {
+TBlockResult RunSplit(const TPrepared& p, bool recency, TInstructionSet set, int32_t threads,
+                      const TSearchCallback& progress, double candidates, std::atomic<bool>& stop) {
     const TSplitTables tables = SplitTables(p);
+    const bool avx512 = set != TInstructionSet::Portable && TCombinationSearch::Avx512Available();
     std::vector<std::vector<TRecord>> records(static_cast<size_t>(threads),
                                               std::vector<TRecord>(static_cast<size_t>(p.k) + 1));
     std::atomic<size_t> next{0};
@@ -1138,7 +1259,7 @@ TBlockResult RunSplit(const TPrepared& p, bool recency, int32_t threads, const T
     RunPool(
         threads,
         [&](int32_t t) {
-            SplitWork(p, tables, recency, next, examined, stop, records[static_cast<size_t>(t)]);
+            SplitWork(p, tables, recency, avx512, next, examined, stop, records[static_cast<size_t>(t)]);
         },
         examined, progress, 0, candidates, stop);
     TBlockResult merged = EmptyResult(p.k);
@@ -1437,7 +1558,8 @@ TSearchResult TCombinationSearch::Run(const TSearchOptions& options, const TSear
     const std::vector<TBlock> blocks = phaseBlocks(UINT64_MAX, candidates);
     TBlockResult main;
     if (!walks && !reduced && SplitUsable(p, options.Instructions)) {
-        main = RunSplit(p, options.Mode == TSearchMode::Recurrence, threads, progress, candidates, stop);
+        main = RunSplit(p, options.Mode == TSearchMode::Recurrence, options.Instructions, threads, progress,
+                        candidates, stop);
     } else if (const int32_t q = options.Complements && !walks && !reduced && 2 * k > n ? DrawSize(p) : -1;
                q >= 0) {
         // Every sample draw holds the same q balls, so a combination C and

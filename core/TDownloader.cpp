@@ -1,20 +1,49 @@
 #include "TDownloader.h"
 
+#include "TLibraryNames.h"
+#include "TSharedLibrary.h"
+
 #include <curl/curl.h>
 
 #include <cstdio>
 #include <memory>
-#include <mutex>
 
 namespace {
 
-void GlobalInit() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+// The functions of libcurl this file calls, from the library opened on the
+// first download (its global initialisation done then, once).
+struct TCurl {
+    decltype(&curl_global_init) GlobalInit = nullptr;
+    decltype(&curl_easy_init) EasyInit = nullptr;
+    decltype(&curl_easy_setopt) EasySetopt = nullptr;
+    decltype(&curl_easy_perform) EasyPerform = nullptr;
+    decltype(&curl_easy_cleanup) EasyCleanup = nullptr;
+    decltype(&curl_easy_strerror) EasyStrerror = nullptr;
+    std::string Error; // why libcurl cannot be used; empty when it can
+};
+
+const TCurl& Curl() {
+    static const TCurl curl = [] {
+        static TSharedLibrary library(CurlLibrary);
+        TCurl c;
+        c.GlobalInit = library.Function<decltype(c.GlobalInit)>("curl_global_init");
+        c.EasyInit = library.Function<decltype(c.EasyInit)>("curl_easy_init");
+        c.EasySetopt = library.Function<decltype(c.EasySetopt)>("curl_easy_setopt");
+        c.EasyPerform = library.Function<decltype(c.EasyPerform)>("curl_easy_perform");
+        c.EasyCleanup = library.Function<decltype(c.EasyCleanup)>("curl_easy_cleanup");
+        c.EasyStrerror = library.Function<decltype(c.EasyStrerror)>("curl_easy_strerror");
+        if (!c.GlobalInit || !c.EasyInit || !c.EasySetopt || !c.EasyPerform || !c.EasyCleanup ||
+            !c.EasyStrerror)
+            c.Error = library.Error();
+        else if (c.GlobalInit(CURL_GLOBAL_DEFAULT) != CURLE_OK)
+            c.Error = "curl_global_init failed";
+        return c;
+    }();
+    return curl;
 }
 
 struct EasyCloser {
-    void operator()(CURL* c) const { curl_easy_cleanup(c); }
+    void operator()(CURL* c) const { Curl().EasyCleanup(c); }
 };
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -57,9 +86,13 @@ int Progress(void* user, curl_off_t total, curl_off_t received, curl_off_t, curl
 } // namespace
 
 TDownloader::TResult TDownloader::Download(const std::string& url, const std::string& fileName) const {
-    GlobalInit();
+    const TCurl& api = Curl();
     TResult result;
-    std::unique_ptr<CURL, EasyCloser> curl(curl_easy_init());
+    if (!api.Error.empty()) {
+        result.Error = "libcurl: " + api.Error;
+        return result;
+    }
+    std::unique_ptr<CURL, EasyCloser> curl(api.EasyInit());
     if (!curl) {
         result.Error = "curl_easy_init failed";
         return result;
@@ -76,27 +109,27 @@ TDownloader::TResult TDownloader::Download(const std::string& url, const std::st
     t.progress = &OnProgress;
     char errorText[CURL_ERROR_SIZE] = {};
     CURL* c = curl.get();
-    curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https,ftp,file");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp");
-    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, ConnectTimeoutMs);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, LowSpeedBytes);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, LowSpeedSeconds);
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, TotalTimeoutMs);
-    curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(MaxBytes));
-    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, WriteData);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &t);
-    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, Progress);
-    curl_easy_setopt(c, CURLOPT_XFERINFODATA, &t);
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
-    curl_easy_setopt(c, CURLOPT_USERAGENT, "Tovisca/1.4.0");
+    api.EasySetopt(c, CURLOPT_URL, url.c_str());
+    api.EasySetopt(c, CURLOPT_PROTOCOLS_STR, "http,https,ftp,file");
+    api.EasySetopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp");
+    api.EasySetopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+    api.EasySetopt(c, CURLOPT_MAXREDIRS, 10L);
+    api.EasySetopt(c, CURLOPT_FAILONERROR, 1L);
+    api.EasySetopt(c, CURLOPT_NOSIGNAL, 1L);
+    api.EasySetopt(c, CURLOPT_CONNECTTIMEOUT_MS, ConnectTimeoutMs);
+    api.EasySetopt(c, CURLOPT_LOW_SPEED_LIMIT, LowSpeedBytes);
+    api.EasySetopt(c, CURLOPT_LOW_SPEED_TIME, LowSpeedSeconds);
+    api.EasySetopt(c, CURLOPT_TIMEOUT_MS, TotalTimeoutMs);
+    api.EasySetopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(MaxBytes));
+    api.EasySetopt(c, CURLOPT_WRITEFUNCTION, WriteData);
+    api.EasySetopt(c, CURLOPT_WRITEDATA, &t);
+    api.EasySetopt(c, CURLOPT_NOPROGRESS, 0L);
+    api.EasySetopt(c, CURLOPT_XFERINFOFUNCTION, Progress);
+    api.EasySetopt(c, CURLOPT_XFERINFODATA, &t);
+    api.EasySetopt(c, CURLOPT_ERRORBUFFER, errorText);
+    api.EasySetopt(c, CURLOPT_USERAGENT, "Tovisca/1.4.0");
 
-    const CURLcode code = curl_easy_perform(c);
+    const CURLcode code = api.EasyPerform(c);
     const bool closed = std::fclose(out.release()) == 0;
     result.Bytes = t.bytes;
     if (code == CURLE_OK && closed) {
@@ -111,6 +144,6 @@ TDownloader::TResult TDownloader::Download(const std::string& url, const std::st
     else if (t.writeFailed || (code == CURLE_OK && !closed))
         result.Error = "cannot write " + fileName;
     else
-        result.Error = errorText[0] ? errorText : curl_easy_strerror(code);
+        result.Error = errorText[0] ? errorText : api.EasyStrerror(code);
     return result;
 }

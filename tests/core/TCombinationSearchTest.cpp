@@ -149,8 +149,8 @@ TEST(TCombinationSearchTest, MidSizedGamesAgreeWithTheReferenceOnEveryPath) {
 // último concurso" are those of the plain walk. A history whose draws differ
 // in size takes the plain walk or the halves.
 TEST(TCombinationSearchTest, DenseGamesThroughTheComplementsAgreeWithTheReference) {
-    for (const auto& [n, k, draws] :
-         std::vector<std::tuple<int, int, int>>{{9, 5, 30}, {12, 8, 60}, {16, 10, 50}, {18, 12, 80}}) {
+    for (const auto& [n, k, draws] : std::vector<std::tuple<int, int, int>>{
+             {9, 5, 30}, {12, 8, 60}, {16, 10, 50}, {18, 12, 80}, {21, 17, 40}}) {
         TSearchGame game = RandomGame(n, k, draws, static_cast<uint32_t>(n * 31 + k));
         const int32_t total = static_cast<int32_t>(TCSN::Binomial(n, k));
         for (const bool uneven : {false, true}) {
