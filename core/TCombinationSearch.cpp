@@ -641,6 +641,39 @@ SubtreeHitsAvx512(const TPrepared& p, const uint64_t* level, uint64_t live, cons
     return found;
 }
 
+// The same for the double check of h: the candidates whose draws of h
+// hits, joined with the first combination's (a), number at least `bar`.
+[[gnu::target("avx512f,avx512bw,avx512vl,avx512vpopcntdq,popcnt")]] int
+SubtreeDoubleHitsAvx512(const TPrepared& p, const uint64_t* level, uint64_t live, int h, uint64_t a,
+                        int32_t bar, TLiveRun* out) {
+    const int n = p.n;
+    const __m512i below = _mm512_loadu_si512(level);
+    const __m512i fromBelow = _mm512_set_epi64(6, 5, 4, 3, 2, 1, 0, 0);
+    const __m512i lifted = _mm512_maskz_permutexvar_epi64(0xfe, fromBelow, below);
+    const __m512i bars = _mm512_set1_epi64(bar);
+    int found = 0;
+    for (uint64_t bits = live; bits != 0; bits &= bits - 1) {
+        const int32_t ball = std::countr_zero(bits);
+        const __m512i m = _mm512_set1_epi64(static_cast<long long>(p.ballMasks[static_cast<size_t>(ball)]));
+        alignas(64) uint64_t masks[Lanes];
+        _mm512_store_si512(masks, _mm512_ternarylogic_epi64(m, lifted, below, 0xca));
+        // The draws of h hits: those of h - 1 that hold the last ball, and
+        // those of h that do not; each side already joined with a.
+        const __m512i rise = _mm512_set1_epi64(static_cast<long long>((h > 0 ? masks[h - 1] : 0) | a));
+        const __m512i stay = _mm512_set1_epi64(static_cast<long long>((h < p.k ? masks[h] : 0) | a));
+        uint64_t reached = 0;
+        for (int32_t b0 = ball + 1; b0 <= n; b0 += Lanes) {
+            const __mmask8 valid = static_cast<__mmask8>(n - b0 >= 7 ? 0xff : (1u << (n - b0 + 1)) - 1);
+            const __m512i last = _mm512_maskz_loadu_epi64(valid, p.ballMasks.data() + b0);
+            const __m512i joined = _mm512_ternarylogic_epi64(last, rise, stay, 0xca);
+            const __mmask8 reach = _mm512_cmpge_epi64_mask(_mm512_popcnt_epi64(joined), bars);
+            reached |= static_cast<uint64_t>(reach & valid) << b0;
+        }
+        if (reached != 0) out[found++] = TLiveRun{ball, reached};
+    }
+    return found;
+}
+
 // Filter: the AVX-512 kernel's one-word instance, which leaves out the runs
 // LiveRunsAvx512 rules out without building their last depth.
 template <int FixedW, bool Filter = false>
@@ -726,16 +759,21 @@ template <int FixedW, bool Filter = false>
             live = LiveRunsAvx512(p, level, after, st.need.data(), ~uint64_t(0), 0, 0, k);
         }
     };
-    // The record scans (not the double check) take a whole prefix of k - 2
-    // balls at once where its candidates all lie in the block.
-    const bool subtrees = filter && prune;
+    // A whole prefix of k - 2 balls is taken at once where its candidates
+    // all lie in the block.
+    const bool subtrees = filter;
     // Every run below the prefix of k - 2 balls ending in `after`, from the
     // CSN csn on; the prefix's last-but-one ball is left at its last value.
     const auto wholeSubtree = [&](int32_t after) {
         if constexpr (Filter) {
             TLiveRun runs[64];
-            const int found = SubtreeHitsAvx512(p, st.levels.data() + static_cast<size_t>(k - 2) * st.stride,
-                                                live, st.need.data(), runs);
+            const uint64_t* level = st.levels.data() + static_cast<size_t>(k - 2) * st.stride;
+            // A second combination replaces the block's only with more draws.
+            const int found =
+                doubleCheck
+                    ? SubtreeDoubleHitsAvx512(p, level, live, task.doubleH, task.doubleA[0],
+                                              r.rec2[static_cast<size_t>(task.doubleH)].count + 1, runs)
+                    : SubtreeHitsAvx512(p, level, live, st.need.data(), runs);
             TCsnValue runStart = csn; // the first candidate of the run of ball `at`
             int32_t at = after + 1;
             for (int j = 0; j < found; ++j) {
