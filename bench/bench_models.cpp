@@ -74,8 +74,10 @@ BENCHMARK(BM_BatchPatternUpdates)
     ->ArgNames({"lanes", "threads"})
     ->Args({8, 1})
     ->Args({16, 1})
+    ->Args({32, 1})
     ->Args({8, 2})
     ->Args({16, 2})
+    ->Args({32, 2})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
