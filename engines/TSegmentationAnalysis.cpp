@@ -142,11 +142,13 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::Gather(int n, int cut, cons
         full.Votes = n;
         return !onPass || onPass(full);
     };
-    if (!Trainer && BatchedVotes) return GatherBatched(n, cut, top, std::move(result), report, onVote, cancel);
+    if (!Trainer && BatchedVotes)
+        return GatherBatched(n, cut, top, std::move(result), report, onVote, cancel);
     const VoteTrainer trainer =
-        Trainer ? Trainer
-                : VoteTrainer([this](int vote, int cutAt, const PassCallback& pass, const std::atomic<bool>* stop,
-                                     bool& stopped) { return TrainVote(vote, cutAt, pass, stop, stopped); });
+        Trainer
+            ? Trainer
+            : VoteTrainer([this](int vote, int cutAt, const PassCallback& pass, const std::atomic<bool>* stop,
+                                 bool& stopped) { return TrainVote(vote, cutAt, pass, stop, stopped); });
     for (int v = 1; v <= n; ++v) {
         bool stopped = false;
         double c = 0;
@@ -163,7 +165,8 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::Gather(int n, int cut, cons
     return result;
 }
 
-void TSegmentationAnalysis::TakeVote(Result& result, int v, double c, double top, const VoteCallback& onVote) {
+void TSegmentationAnalysis::TakeVote(Result& result, int v, double c, double top,
+                                     const VoteCallback& onVote) {
     result.Votes[static_cast<size_t>(v)] = c;
     result.Taken = v;
     const auto weighting = Weigh(result.Votes, v, top);
@@ -178,10 +181,11 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::GatherBatched(int n, int cu
                                                                    const VoteCallback& onVote,
                                                                    const std::atomic<bool>* cancel) {
     using Job = TTrainingJobs::Job;
-    constexpr int Lanes = TNNMLPBatch::GroupLanes;
+    constexpr int Lanes = 2 * TNNMLPBatch::GroupLanes;
     // The votes are the first n in-range forecasts of the starts in the
     // order Network's generator draws them, as in the one-by-one loop;
-    // batches of eight consecutive starts train on every core and are read
+    // batches of sixteen consecutive starts (two vectors, which the trainer
+    // advances in lock step) train on every core and are read
     // in that order.
     TTrainingJobs jobs(VoteThreads);
     std::deque<std::shared_ptr<Job>> queue;
