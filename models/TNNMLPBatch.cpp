@@ -38,11 +38,13 @@ struct TNNMLPBatch::Kernel {
         for (; h < n; ++h) values[h] = Logistic ? NNMath::Logistic(values[h]) : NNMath::ScaledTanh(values[h]);
     }
 
-    // One pattern for groups g[0..G-1]: x and target are the shared scaled
-    // input and target, scratch the working values of a shape that is not fixed.
+    // One pattern for groups g[0..G-1]: x and target are the scaled input
+    // and target of every lane, scratch the working values of a shape that
+    // is not fixed.
     template <int Kind, int FixedInputs, int FixedHidden, int G>
-    [[gnu::always_inline]] static inline void Step(TNNMLPBatch& b, Group* const* g, const double* x,
-                                                   const double* target, NNMath::Pack<Vec8, G>* scratch) {
+    [[gnu::always_inline]] static inline void
+    Step(TNNMLPBatch& b, Group* const* g, const NNMath::Pack<Vec8, G>* x, const NNMath::Pack<Vec8, G>* target,
+         NNMath::Pack<Vec8, G>* scratch) {
         using V = NNMath::Pack<Vec8, G>;
         const int I = FixedInputs > 0 ? FixedInputs : b.inputs_;
         const int H = FixedHidden > 0 ? FixedHidden : b.hidden_;
@@ -114,77 +116,168 @@ struct TNNMLPBatch::Kernel {
         }
     }
 
+    // The scaled input and target of groups first..first+G-1 as vectors:
+    // every lane gets x and target, except that with fresh inputs the lanes
+    // in their first epoch get freshX and freshTarget.
+    template <int G>
+    [[gnu::always_inline]] static inline void Feed(const TNNMLPBatch& b, size_t first, int inputs,
+                                                   int outputs, const double* x, const double* target,
+                                                   const double* freshX, const double* freshTarget,
+                                                   NNMath::Pack<Vec8, G>* xv, NNMath::Pack<Vec8, G>* tv) {
+        for (int l = 0; l < G; ++l) {
+            const size_t group = first + static_cast<size_t>(l);
+            for (int i = 0; i < inputs; ++i) {
+                Vec8 v = Vec8{} + x[i];
+                if (freshX != nullptr) v = NNMath::Select(b.freshMask_[group], Vec8{} + freshX[i], v);
+                xv[i].v[l] = v;
+            }
+            for (int o = 0; o < outputs; ++o) {
+                Vec8 v = Vec8{} + target[o];
+                if (freshTarget != nullptr)
+                    v = NNMath::Select(b.freshMask_[group], Vec8{} + freshTarget[o], v);
+                tv[o].v[l] = v;
+            }
+        }
+    }
+
     template <int Kind, int FixedInputs, int FixedHidden>
     [[gnu::always_inline]] static inline void Run(TNNMLPBatch& b, const std::atomic<bool>* stop) {
         const int I = FixedInputs > 0 ? FixedInputs : b.inputs_;
         const int O = b.outputs_;
-        constexpr bool tanhOutput = Kind == 1;
         // Groups in lock step where the shape is fixed.
         constexpr int G = FixedHidden > 0 ? 2 : 1;
         const double tolerance = b.tolerance_;
         const auto scratchSize = static_cast<size_t>(2 * b.hidden_ + 2 * O);
         std::vector<NNMath::Pack<Vec8, G>> scratch(scratchSize);
         std::vector<NNMath::Pack<Vec8, 1>> scratchTail(scratchSize);
+        const auto feedSize = static_cast<size_t>(I + O);
+        std::vector<NNMath::Pack<Vec8, G>> feed(feedSize);
+        std::vector<NNMath::Pack<Vec8, 1>> feedTail(feedSize);
         const size_t groups = b.groups_.size();
+        const auto II = static_cast<size_t>(I);
+        const auto OO = static_cast<size_t>(O);
         int order = 0;
         for (int epoch = 0; epoch < b.epochs_; ++epoch) {
             bool quiet = true;
+            // Restarted lanes replay the batch's first epoch in this call's first.
+            const bool mixed = epoch == 0 && b.freshCount_ > 0;
+            const bool settled = b.settled_;
+            const bool recording = b.epochsRun_ == 0;
+            if (recording) {
+                b.freshInput_.assign(static_cast<size_t>(b.patternCount_) * II, 0.0);
+                b.freshTarget_.assign(static_cast<size_t>(b.patternCount_) * OO, 0.0);
+            }
             const std::vector<int>& visit = b.visitOrder_[static_cast<size_t>(order)];
             for (int k = 0; k < b.patternCount_; ++k) {
                 const auto p = static_cast<size_t>(visit[static_cast<size_t>(k)]);
-                const std::vector<double>& in = b.patternIn_[p];
-                for (int i = 0; i < I; ++i) {
-                    const auto ii = static_cast<size_t>(i);
-                    if (NNMath::UpdateRange(in[ii], b.firstInput_, b.inMin_[ii], b.inMax_[ii], false,
-                                            b.growFactor_, b.shrinkFactor_))
-                        quiet = false;
+                const auto kk = static_cast<size_t>(k);
+                const double* x = nullptr;
+                const double* target = nullptr;
+                if (settled) {
+                    // The ranges are a fixed point: no range moves, the epoch is quiet.
+                    x = &b.settledInput_[p * II];
+                    target = &b.settledTarget_[p * OO];
+                } else {
+                    Ranges<Kind>(b, p, quiet);
+                    x = b.scaledInput_.data();
+                    target = b.scaledTarget_.data();
+                    if (recording) {
+                        std::copy(x, x + I, b.freshInput_.begin() + static_cast<std::ptrdiff_t>(kk * II));
+                        std::copy(target, target + O,
+                                  b.freshTarget_.begin() + static_cast<std::ptrdiff_t>(kk * OO));
+                    }
                 }
-                const std::vector<double>& out = b.patternOut_[p];
-                for (int o = 0; o < O; ++o) {
-                    const auto oo = static_cast<size_t>(o);
-                    if (NNMath::UpdateRange(out[oo], b.firstOutput_, b.outMin_[oo], b.outMax_[oo], true,
-                                            b.growFactor_, b.shrinkFactor_))
-                        quiet = false;
-                    double target = NNMath::ScaleInto(out[oo], b.outMin_[oo], b.outMax_[oo]);
-                    if (tanhOutput) target = 2.0 * target - 1.0;
-                    b.scaledTarget_[oo] = target;
-                }
-                for (int i = 0; i < I; ++i) {
-                    const auto ii = static_cast<size_t>(i);
-                    double v = NNMath::ScaleInto(in[ii], b.inMin_[ii], b.inMax_[ii]);
-                    if (Kind != 0) v = 2.0 * v - 1.0;
-                    b.scaledInput_[ii] = v;
-                }
-                const double* x = b.scaledInput_.data();
-                const double* target = b.scaledTarget_.data();
+                const double* freshX = mixed ? &b.freshInput_[kk * II] : nullptr;
+                const double* freshTarget = mixed ? &b.freshTarget_[kk * OO] : nullptr;
                 size_t first = 0;
                 for (; first + G <= groups; first += G) {
                     Group* g[G];
                     for (int l = 0; l < G; ++l) g[l] = &b.groups_[first + static_cast<size_t>(l)];
-                    Step<Kind, FixedInputs, FixedHidden, G>(b, g, x, target, scratch.data());
+                    Feed<G>(b, first, I, O, x, target, freshX, freshTarget, feed.data(), feed.data() + I);
+                    Step<Kind, FixedInputs, FixedHidden, G>(b, g, feed.data(), feed.data() + I,
+                                                            scratch.data());
                 }
                 if constexpr (G > 1)
                     for (; first < groups; ++first) {
                         Group* g[1] = {&b.groups_[first]};
-                        Step<Kind, FixedInputs, FixedHidden, 1>(b, g, x, target, scratchTail.data());
+                        Feed<1>(b, first, I, O, x, target, freshX, freshTarget, feedTail.data(),
+                                feedTail.data() + I);
+                        Step<Kind, FixedInputs, FixedHidden, 1>(b, g, feedTail.data(), feedTail.data() + I,
+                                                                scratchTail.data());
                     }
             }
-            if (quiet) {
-                for (int lane = 0; lane < b.lanes_; ++lane) {
-                    if (b.frozen_[static_cast<size_t>(lane)].Done) continue;
-                    const Group& g = b.GroupOf(lane);
-                    bool passed = true;
-                    for (int o = 0; o < O; ++o) {
-                        const double error = b.Lane(g.OutputError[static_cast<size_t>(o)], lane);
-                        if (!(-tolerance <= error && error <= tolerance)) passed = false;
-                    }
-                    if (passed) b.Freeze(lane);
+            if (recording) b.freshQuiet_ = quiet;
+            if (b.epochsRun_ == 1 && !settled && quiet) Settle<Kind>(b);
+            ++b.epochsRun_;
+            for (int lane = 0; lane < b.lanes_; ++lane) {
+                if (b.frozen_[static_cast<size_t>(lane)].Done) continue;
+                const bool laneQuiet = mixed && b.fresh_[static_cast<size_t>(lane)] ? b.freshQuiet_ : quiet;
+                if (!laneQuiet) continue;
+                const Group& g = b.GroupOf(lane);
+                bool passed = true;
+                for (int o = 0; o < O; ++o) {
+                    const double error = b.Lane(g.OutputError[static_cast<size_t>(o)], lane);
+                    if (!(-tolerance <= error && error <= tolerance)) passed = false;
                 }
+                if (passed) b.Freeze(lane);
             }
+            if (mixed) b.ClearFresh();
             order = order == 4 ? 0 : order + 1;
             if (b.done_ == b.lanes_) break;
             if (stop != nullptr && stop->load(std::memory_order_relaxed)) break;
         }
+    }
+
+    // The range updates of pattern p and its scaled input and target, into
+    // scaledInput_ and scaledTarget_; quiet is cleared when a range moves.
+    template <int Kind>
+    [[gnu::always_inline]] static inline void Ranges(TNNMLPBatch& b, size_t p, bool& quiet) {
+        constexpr bool tanhOutput = Kind == 1;
+        const int I = b.inputs_;
+        const int O = b.outputs_;
+        {
+            const std::vector<double>& in = b.patternIn_[p];
+            for (int i = 0; i < I; ++i) {
+                const auto ii = static_cast<size_t>(i);
+                if (NNMath::UpdateRange(in[ii], b.firstInput_, b.inMin_[ii], b.inMax_[ii], false,
+                                        b.growFactor_, b.shrinkFactor_))
+                    quiet = false;
+            }
+            const std::vector<double>& out = b.patternOut_[p];
+            for (int o = 0; o < O; ++o) {
+                const auto oo = static_cast<size_t>(o);
+                if (NNMath::UpdateRange(out[oo], b.firstOutput_, b.outMin_[oo], b.outMax_[oo], true,
+                                        b.growFactor_, b.shrinkFactor_))
+                    quiet = false;
+                double target = NNMath::ScaleInto(out[oo], b.outMin_[oo], b.outMax_[oo]);
+                if (tanhOutput) target = 2.0 * target - 1.0;
+                b.scaledTarget_[oo] = target;
+            }
+            for (int i = 0; i < I; ++i) {
+                const auto ii = static_cast<size_t>(i);
+                double v = NNMath::ScaleInto(in[ii], b.inMin_[ii], b.inMax_[ii]);
+                if (Kind != 0) v = 2.0 * v - 1.0;
+                b.scaledInput_[ii] = v;
+            }
+        }
+    }
+
+    // The second epoch moved no range: the ranges are a fixed point of the
+    // updates, so every pattern's scaled input and target are final.
+    template <int Kind> static void Settle(TNNMLPBatch& b) {
+        const auto I = static_cast<size_t>(b.inputs_);
+        const auto O = static_cast<size_t>(b.outputs_);
+        b.settledInput_.assign(static_cast<size_t>(b.patternCount_) * I, 0.0);
+        b.settledTarget_.assign(static_cast<size_t>(b.patternCount_) * O, 0.0);
+        for (size_t p = 0; p < static_cast<size_t>(b.patternCount_); ++p) {
+            bool quiet = true;
+            Ranges<Kind>(b, p, quiet);
+            std::copy(b.scaledInput_.begin(), b.scaledInput_.end(),
+                      b.settledInput_.begin() + static_cast<std::ptrdiff_t>(p * I));
+            std::copy(b.scaledTarget_.begin(), b.scaledTarget_.end(),
+                      b.settledTarget_.begin() + static_cast<std::ptrdiff_t>(p * O));
+        }
+        b.settled_ = true;
     }
 
     template <int FixedInputs, int FixedHidden>
@@ -250,6 +343,8 @@ TNNMLPBatch::TNNMLPBatch(const TNNMLP& prototype, int lanes, Path path)
         g.OutputError.assign(O, Vec8{});
     }
     frozen_.resize(static_cast<size_t>(lanes_));
+    fresh_.assign(static_cast<size_t>(lanes_), 0);
+    freshMask_.assign(groups_.size(), NNMath::Vec8Bits{});
     for (int lane = 0; lane < static_cast<int>(groups_.size()) * GroupLanes; ++lane) {
         Group& g = groups_[static_cast<size_t>(lane / GroupLanes)];
         const int l = lane % GroupLanes;
@@ -277,7 +372,7 @@ std::string TNNMLPBatch::InstructionSet() const {
 
 bool TNNMLPBatch::SetStart(int lane, const TNNMLP& start) {
     if (lane < 0 || lane >= lanes_ || start.Inputs != inputs_ || start.Hidden != hidden_ ||
-        start.Outputs != outputs_)
+        start.Outputs != outputs_ || (epochsRun_ > 0 && !settled_))
         return false;
     const auto I = static_cast<size_t>(inputs_);
     const auto H = static_cast<size_t>(hidden_);
@@ -299,11 +394,23 @@ bool TNNMLPBatch::SetStart(int lane, const TNNMLP& start) {
     for (size_t o = 0; o < O; ++o) {
         for (size_t h = 0; h < H; ++h) g.OutputWeight[o * H + h][l] = start.OutputWeight[o][h];
         g.OutputBias[o][l] = start.OutputBias[o][0];
+        g.OutputError[o][l] = start.OutputError[o];
     }
     Frozen& f = frozen_[static_cast<size_t>(lane)];
     if (f.Done) --done_;
     f = Frozen{};
+    if (epochsRun_ > 0 && !fresh_[static_cast<size_t>(lane)]) {
+        fresh_[static_cast<size_t>(lane)] = 1;
+        ++freshCount_;
+        freshMask_[static_cast<size_t>(lane / GroupLanes)][lane % GroupLanes] = -1;
+    }
     return true;
+}
+
+void TNNMLPBatch::ClearFresh() {
+    std::fill(fresh_.begin(), fresh_.end(), 0);
+    std::fill(freshMask_.begin(), freshMask_.end(), NNMath::Vec8Bits{});
+    freshCount_ = 0;
 }
 
 void TNNMLPBatch::Train(const std::atomic<bool>* stop) {
@@ -322,8 +429,15 @@ void TNNMLPBatch::Train(const std::atomic<bool>* stop) {
 }
 
 void TNNMLPBatch::Freeze(int lane) {
-    const Group& g = GroupOf(lane);
     Frozen& f = frozen_[static_cast<size_t>(lane)];
+    f = Live(lane);
+    f.Done = true;
+    ++done_;
+}
+
+TNNMLPBatch::LaneState TNNMLPBatch::Live(int lane) const {
+    const Group& g = GroupOf(lane);
+    LaneState f;
     auto column = [&](const Lanes8& values) {
         std::vector<double> out(values.size());
         for (size_t j = 0; j < values.size(); ++j) out[j] = Lane(values[j], lane);
@@ -334,14 +448,29 @@ void TNNMLPBatch::Freeze(int lane) {
     f.OutputWeight = column(g.OutputWeight);
     f.OutputBias = column(g.OutputBias);
     f.OutputError = column(g.OutputError);
+    // A lane restarted since the last call has not begun its first epoch:
+    // its ranges are still empty.
+    if (fresh_[static_cast<size_t>(lane)]) {
+        constexpr double Infinity = std::numeric_limits<double>::infinity();
+        f.InMin.assign(inMin_.size(), Infinity);
+        f.InMax.assign(inMax_.size(), -Infinity);
+        f.OutMin.assign(outMin_.size(), Infinity);
+        f.OutMax.assign(outMax_.size(), -Infinity);
+        return f;
+    }
     f.InMin = inMin_;
     f.InMax = inMax_;
     f.OutMin = outMin_;
     f.OutMax = outMax_;
     f.FirstInput = firstInput_;
     f.FirstOutput = firstOutput_;
-    f.Done = true;
-    ++done_;
+    return f;
+}
+
+TNNMLPBatch::LaneState TNNMLPBatch::Capture(int lane) const {
+    if (lane < 0 || lane >= lanes_) throw std::invalid_argument("TNNMLPBatch::Capture: no such lane");
+    const Frozen& f = frozen_[static_cast<size_t>(lane)];
+    return f.Done ? f : Live(lane);
 }
 
 bool TNNMLPBatch::Converged(int lane) const {
@@ -359,31 +488,33 @@ void TNNMLPBatch::Export(int lane, TNNMLP& network) const {
     if (lane < 0 || lane >= lanes_ || network.Inputs != inputs_ || network.Hidden != hidden_ ||
         network.Outputs != outputs_)
         throw std::invalid_argument("TNNMLPBatch::Export: no such lane or a network of another shape");
-    const auto I = static_cast<size_t>(inputs_);
-    const auto H = static_cast<size_t>(hidden_);
-    const auto O = static_cast<size_t>(outputs_);
-    const Frozen& f = frozen_[static_cast<size_t>(lane)];
-    const Group& g = GroupOf(lane);
-    auto value = [&](const std::vector<double>& frozen, const Lanes8& live, size_t j) {
-        return f.Done ? frozen[j] : Lane(live[j], lane);
-    };
+    Export(Capture(lane), network);
+}
+
+void TNNMLPBatch::Export(const LaneState& f, TNNMLP& network) {
+    const auto I = static_cast<size_t>(network.Inputs);
+    const auto H = static_cast<size_t>(network.Hidden);
+    const auto O = static_cast<size_t>(network.Outputs);
+    if (f.HiddenWeight.size() != H * I || f.OutputWeight.size() != O * H || f.InMin.size() != I ||
+        f.OutMin.size() != O)
+        throw std::invalid_argument("TNNMLPBatch::Export: a state of another shape");
     for (size_t h = 0; h < H; ++h)
         for (size_t i = 0; i < I; ++i) {
-            network.HiddenWeight[h][i] = value(f.HiddenWeight, g.HiddenWeight, h * I + i);
-            network.HiddenBias[h][i] = value(f.HiddenBias, g.HiddenBias, h);
+            network.HiddenWeight[h][i] = f.HiddenWeight[h * I + i];
+            network.HiddenBias[h][i] = f.HiddenBias[h];
         }
     for (size_t o = 0; o < O; ++o) {
         for (size_t h = 0; h < H; ++h) {
-            network.OutputWeight[o][h] = value(f.OutputWeight, g.OutputWeight, o * H + h);
-            network.OutputBias[o][h] = value(f.OutputBias, g.OutputBias, o);
+            network.OutputWeight[o][h] = f.OutputWeight[o * H + h];
+            network.OutputBias[o][h] = f.OutputBias[o];
         }
-        network.OutputError[o] = value(f.OutputError, g.OutputError, o);
+        network.OutputError[o] = f.OutputError[o];
     }
-    network.InMin = f.Done ? f.InMin : inMin_;
-    network.InMax = f.Done ? f.InMax : inMax_;
-    network.OutMin = f.Done ? f.OutMin : outMin_;
-    network.OutMax = f.Done ? f.OutMax : outMax_;
-    network.FirstInput = f.Done ? f.FirstInput : firstInput_;
-    network.FirstOutput = f.Done ? f.FirstOutput : firstOutput_;
+    network.InMin = f.InMin;
+    network.InMax = f.InMax;
+    network.OutMin = f.OutMin;
+    network.OutMax = f.OutMax;
+    network.FirstInput = f.FirstInput;
+    network.FirstOutput = f.FirstOutput;
     network.Converged = f.Done;
 }

@@ -51,7 +51,17 @@ public:
     // Lane `lane` starts from start's weights with empty ranges, as after
     // start.InitWeights(). False (and nothing changes) when a row of start's
     // biases holds different values, which InitWeights never leaves.
+    //
+    // Once the batch has trained, a lane may be started again (a finished
+    // network making room for the next) only when CanRestart: the lane's
+    // next Train call is then its first, while the other lanes go on.
     bool SetStart(int lane, const TNNMLP& start);
+    // Whether SetStart may restart a lane of a batch that has trained. It
+    // may once the shared ranges have settled: the second epoch of the
+    // batch's training changed no range, so every later epoch of every lane
+    // sees the ranges the first epoch left, and a restarted lane's first
+    // epoch can replay the scaled patterns that epoch produced.
+    bool CanRestart() const { return settled_; }
 
     // One TNNMLP::Train call for every lane that has not converged.
     void Train(const std::atomic<bool>* stop = nullptr);
@@ -59,10 +69,23 @@ public:
     bool Converged(int lane) const;
     bool AllConverged() const { return done_ == lanes_; }
     double OutputError(int lane, int output = 0) const;
+
+    // A lane's network as it stands: weights, one bias per neuron, the last
+    // output errors, ranges, first flags and whether it converged.
+    struct LaneState {
+        bool Done = false;
+        std::vector<double> HiddenWeight, HiddenBias, OutputWeight, OutputBias, OutputError;
+        std::vector<double> InMin, InMax, OutMin, OutMax;
+        bool FirstInput = true;
+        bool FirstOutput = true;
+    };
+    LaneState Capture(int lane) const;
     // Writes lane's weights, biases, ranges, first flags, OutputError and
     // Converged into network, which must have the batch's shape; its
     // settings and patterns are left as they are.
     void Export(int lane, TNNMLP& network) const;
+    // The same from a captured state (of a batch of network's shape).
+    static void Export(const LaneState& state, TNNMLP& network);
 
 private:
     using Vec8 = NNMath::Vec8;
@@ -87,20 +110,17 @@ private:
         Lanes8 OutputBias;   // [Outputs]
         Lanes8 OutputError;  // [Outputs], of the last pattern
     };
+    using Masks8 = std::vector<NNMath::Vec8Bits, Aligned64<NNMath::Vec8Bits>>;
     // A converged lane as it stood when it passed.
-    struct Frozen {
-        bool Done = false;
-        std::vector<double> HiddenWeight, HiddenBias, OutputWeight, OutputBias, OutputError;
-        std::vector<double> InMin, InMax, OutMin, OutMax;
-        bool FirstInput = true;
-        bool FirstOutput = true;
-    };
+    using Frozen = LaneState;
 
     // The training loop, compiled once per instruction set (TNNMLPBatch.cpp).
     struct Kernel;
     friend struct Kernel;
 
     void Freeze(int lane);
+    LaneState Live(int lane) const;
+    void ClearFresh();
     double Lane(const Vec8& v, int lane) const { return v[lane % GroupLanes]; }
     const Group& GroupOf(int lane) const { return groups_[static_cast<size_t>(lane / GroupLanes)]; }
 
@@ -130,4 +150,19 @@ private:
     std::vector<Group> groups_;
     std::vector<Frozen> frozen_;
     int done_ = 0;
+
+    // Restarts. epochsRun_ counts the batch's epochs; the first one's scaled
+    // inputs and targets are kept by visit position (freshInput_,
+    // freshTarget_, and whether it was quiet), and once settled_ the scaled
+    // patterns of the settled ranges by pattern (settledInput_,
+    // settledTarget_). fresh_ marks the lanes whose next call is their first
+    // (freshMask_: the same per vector, all bits set for such a lane).
+    long long epochsRun_ = 0;
+    bool settled_ = false;
+    bool freshQuiet_ = true;
+    std::vector<double> freshInput_, freshTarget_;
+    std::vector<double> settledInput_, settledTarget_;
+    std::vector<char> fresh_;
+    int freshCount_ = 0;
+    Masks8 freshMask_;
 };

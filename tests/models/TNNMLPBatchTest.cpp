@@ -196,6 +196,67 @@ TEST(TNNMLPBatchTest, StopEndsTheCallAfterOneEpochLikeTheScalarNetwork) {
     EXPECT_FALSE(batch.Converged(0));
 }
 
+TEST(TNNMLPBatchTest, RestartedLanesTrainLikeNetworksOfTheirOwn) {
+    // Lanes 3 and 9 take new starts after two calls, lane 3 again after two
+    // more, while the others go on: each network equals its scalar training.
+    // With one epoch per call the ranges settle only in the second call.
+    for (const auto path : {TNNMLPBatch::Path::Automatic, TNNMLPBatch::Path::Portable})
+        for (int activation = 0; activation <= 2; ++activation)
+            for (const int epochs : {1, 7}) {
+                const std::string where = std::to_string(activation) + "/" + std::to_string(epochs);
+                const auto prototype = Prototype(activation, 13, epochs, 1e-9);
+                TNNMLPBatch batch(*prototype, 11, path);
+                TNNMLP start(5, 8, 1);
+                const auto restart = [&](int lane, std::uint64_t seed) {
+                    start.Seed(seed);
+                    start.InitWeights();
+                    return batch.SetStart(lane, start);
+                };
+                for (int lane = 0; lane < 11; ++lane) ASSERT_TRUE(restart(lane, 100 + lane));
+                EXPECT_FALSE(batch.CanRestart());
+                for (int c = 0; c < 2; ++c) batch.Train();
+                ASSERT_TRUE(batch.CanRestart()) << where;
+                auto exported = Prototype(activation, 13, epochs, 1e-9);
+                const TNNMLPBatch::LaneState before = batch.Capture(3);
+                ASSERT_TRUE(restart(3, 500));
+                ASSERT_TRUE(restart(9, 501));
+                TNNMLPBatch::Export(before, *exported);
+                ExpectSameNetwork(*exported, *Alone(*prototype, 103, 2), where + " lane 3 before");
+                // A restarted lane that has not trained yet is its start.
+                batch.Export(9, *exported);
+                auto untrained = Alone(*prototype, 501, 0);
+                ExpectSameNetwork(*exported, *untrained, where + " lane 9 untrained");
+                for (int c = 0; c < 2; ++c) batch.Train();
+                ASSERT_TRUE(restart(3, 502));
+                for (int c = 0; c < 2; ++c) batch.Train();
+                const struct {
+                    int Lane;
+                    std::uint64_t Seed;
+                    int Calls;
+                } expected[] = {{0, 100, 6}, {3, 502, 2}, {9, 501, 4}, {10, 110, 6}};
+                for (const auto& e : expected) {
+                    batch.Export(e.Lane, *exported);
+                    ExpectSameNetwork(*exported, *Alone(*prototype, e.Seed, e.Calls),
+                                      where + " lane " + std::to_string(e.Lane));
+                }
+            }
+}
+
+TEST(TNNMLPBatchTest, LanesCannotRestartWhileTheRangesStillMove) {
+    // A negative maximum grows to four times its value, below the values
+    // that set it: every epoch moves it again, so the ranges never settle.
+    auto prototype = Prototype(2, 6, 3, 1e-9);
+    for (int p = 0; p < 6; ++p) prototype->PatternOut[p][0] = -1.0 - p;
+    TNNMLPBatch batch(*prototype, 2);
+    TNNMLP start(5, 8, 1);
+    start.Seed(1);
+    start.InitWeights();
+    ASSERT_TRUE(batch.SetStart(0, start));
+    batch.Train();
+    EXPECT_FALSE(batch.CanRestart());
+    EXPECT_FALSE(batch.SetStart(0, start));
+}
+
 TEST(TNNMLPBatchTest, RefusesStartsItCannotHoldAndLanesItDoesNotHave) {
     const auto prototype = Prototype(2, 6, 1, 1e-9);
     TNNMLPBatch batch(*prototype, 2);
