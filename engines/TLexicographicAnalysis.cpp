@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <mutex>
 #include <span>
 #include <utility>
 
@@ -385,7 +386,8 @@ TLexicographicAnalysis::Judgement TLexicographicAnalysis::Judge(int c, bool erro
 }
 
 void TLexicographicAnalysis::CountVote(const Judgement& judgement) {
-    if (judgement.Accepted && judgement.Ball >= 1 && judgement.Ball <= n_) ++Votes[static_cast<size_t>(judgement.Ball)];
+    if (judgement.Accepted && judgement.Ball >= 1 && judgement.Ball <= n_)
+        ++Votes[static_cast<size_t>(judgement.Ball)];
 }
 
 bool TLexicographicAnalysis::AnalyseAll(int votes, bool errorTest, double acceptedError,
@@ -450,15 +452,23 @@ bool TLexicographicAnalysis::AnalyseAll(int votes, bool errorTest, double accept
 }
 
 bool TLexicographicAnalysis::AnalyseAllBatched(int total, int trainingRows, std::uint64_t seed, int passes,
-                                               bool errorTest, double acceptedError, const PassCallback& onPass,
-                                               const VoteCallback& onVote, const std::atomic<bool>* cancel) {
+                                               bool errorTest, double acceptedError,
+                                               const PassCallback& onPass, const VoteCallback& onVote,
+                                               const std::atomic<bool>* cancel) {
     using Job = TTrainingJobs::Job;
+    using Trained = TTrainingJobs::Trained;
     constexpr int Lanes = TNNMLPBatch::GroupLanes;
     // Column c's votes are the first `total` accepted networks among its
     // starts 0, 1, 2, ... (its own generator), exactly as the one-by-one
-    // loop takes them. Batches of eight starts run on every core; the
-    // columns are worked on side by side, so that a core never waits for
-    // the last batch of a column.
+    // loop takes them. A column's batch trains eight starts at a time on a
+    // core; its networks need anything from a few passes to the cap, so a
+    // lane whose network has finished takes the column's next start while
+    // the others go on. The columns are worked on side by side, so that a
+    // core never waits for the last network of a column.
+    //
+    // Threading: a job's thread draws the next start of its column through
+    // Next, under `starts`, which also guards every column's Starter, Issued
+    // and Satisfied; everything else belongs to this thread.
     struct Column {
         int Number = 0;
         std::unique_ptr<TNNMLP> Starter;
@@ -467,13 +477,16 @@ bool TLexicographicAnalysis::AnalyseAllBatched(int total, int trainingRows, std:
         int Accepted = 0;
         int InFlight = 0;
         bool Satisfied = false;
-        std::map<int, std::shared_ptr<Job>> Finished; // by the batch's first start
+        std::map<int, Trained> Done; // by start number
     };
     std::vector<Column> columns(static_cast<size_t>(k_));
     for (int c = 1; c <= k_; ++c) {
         columns[static_cast<size_t>(c - 1)].Number = c;
         columns[static_cast<size_t>(c - 1)].Starter = VoteStarter(seed, c);
     }
+    std::mutex starts;
+    // Declared after the columns and the mutex that the jobs' threads use,
+    // so that its destructor stops and joins them first.
     TTrainingJobs jobs(VoteThreads);
     std::vector<std::shared_ptr<Job>> active;
     bool stopped = false;
@@ -481,39 +494,58 @@ bool TLexicographicAnalysis::AnalyseAllBatched(int total, int trainingRows, std:
     const auto launch = [&](Column& column) {
         FillPatterns(column.Number, column.Number, trainingRows);
         auto batch = std::make_unique<TNNMLPBatch>(Network, Lanes, VotePath);
-        for (int lane = 0; lane < Lanes; ++lane) {
-            column.Starter->InitWeights();
-            batch->SetStart(lane, *column.Starter);
+        int first = 0;
+        {
+            const std::lock_guard lock(starts);
+            for (int lane = 0; lane < Lanes; ++lane) {
+                column.Starter->InitWeights();
+                batch->SetStart(lane, *column.Starter);
+            }
+            first = column.Issued;
+            column.Issued += Lanes;
         }
-        active.push_back(jobs.Start(std::move(batch), passes, column.Number, column.Issued));
-        column.Issued += Lanes;
+        const TTrainingJobs::NextStart next = [&starts, &column](TNNMLPBatch& batch, int lane) {
+            const std::lock_guard lock(starts);
+            if (column.Satisfied) return -1;
+            column.Starter->InitWeights();
+            if (!batch.SetStart(lane, *column.Starter)) return -1; // not for starts InitWeights leaves
+            return column.Issued++;
+        };
+        active.push_back(jobs.Start(std::move(batch), passes, column.Number, first, next));
         ++column.InFlight;
     };
+    const auto gather = [&](Job& job) {
+        Column& column = columns[static_cast<size_t>(job.Tag - 1)];
+        for (Trained& network : job.Take())
+            if (!column.Satisfied) column.Done[network.Start] = std::move(network);
+    };
     // Judges the column's finished starts in order. With `halted`, the first
-    // start of a stopped batch is judged too, as the one-by-one loop judges
+    // start stopped in training is judged too, as the one-by-one loop judges
     // the network it was training when stopped. False when a callback asks
     // to stop.
     const auto consume = [&](Column& column, bool halted) {
         while (!column.Satisfied) {
-            const int first = column.Consumed / Lanes * Lanes;
-            const auto found = column.Finished.find(first);
-            if (found == column.Finished.end()) return true;
-            const std::shared_ptr<Job> job = found->second;
-            if (job->Stopped && !halted) return true;
-            const int lane = column.Consumed - first;
-            job->Batch->Export(lane, Network);
+            const auto found = column.Done.find(column.Consumed);
+            if (found == column.Done.end()) return true;
+            const bool wasStopped = found->second.Stopped;
+            if (wasStopped && !halted) return true;
+            TNNMLPBatch::Export(found->second.State, Network);
+            column.Done.erase(found);
             ++column.Consumed;
-            if (lane == Lanes - 1) column.Finished.erase(found);
             RelDistance1 = 1;
             RelDistance2 = 1;
             const Judgement judgement = Judge(column.Number, errorTest, acceptedError);
             if (judgement.Accepted) {
                 CountVote(judgement);
                 const int t = ++column.Accepted;
-                if (t == total) column.Satisfied = true;
+                if (t == total) {
+                    const std::lock_guard lock(starts);
+                    column.Satisfied = true;
+                    column.Done.clear();
+                }
                 if ((t % 10 == 0 || t == total) && onVote && !onVote({{}, VoteSlices()})) return false;
             }
-            if (job->Stopped) return true; // the stopped network was the last one
+            if (wasStopped) return true; // the stopped network was the last one
         }
         return true;
     };
@@ -533,7 +565,8 @@ bool TLexicographicAnalysis::AnalyseAllBatched(int total, int trainingRows, std:
             if (pick == nullptr) break;
             launch(*pick);
         }
-        const auto open = std::find_if(columns.begin(), columns.end(), [](const Column& c) { return !c.Satisfied; });
+        const auto open =
+            std::find_if(columns.begin(), columns.end(), [](const Column& c) { return !c.Satisfied; });
         if (open == columns.end()) break;
         if (open->Number != shownColumn || open->Accepted + 1 != shownVote) {
             shownColumn = open->Number;
@@ -552,11 +585,11 @@ bool TLexicographicAnalysis::AnalyseAllBatched(int total, int trainingRows, std:
         }
         if (cancel && cancel->load()) stopped = true;
         if (stopped) jobs.StopAll();
+        for (const std::shared_ptr<Job>& job : active) gather(*job);
         for (const std::shared_ptr<Job>& job : jobs.Collect()) {
+            gather(*job);
             active.erase(std::find(active.begin(), active.end(), job));
-            Column& column = columns[static_cast<size_t>(job->Tag - 1)];
-            --column.InFlight;
-            if (!column.Satisfied) column.Finished[job->First] = job;
+            --columns[static_cast<size_t>(job->Tag - 1)].InFlight;
         }
         for (Column& column : columns) {
             if (!consume(column, stopped)) {

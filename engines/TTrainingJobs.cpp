@@ -1,6 +1,7 @@
 #include "TTrainingJobs.h"
 
 #include <algorithm>
+#include <utility>
 
 TTrainingJobs::TTrainingJobs(int threads) {
     threads_ = threads >= 1 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
@@ -11,7 +12,58 @@ TTrainingJobs::~TTrainingJobs() {
     Collect();
 }
 
+std::vector<TTrainingJobs::Trained> TTrainingJobs::Job::Take() {
+    const std::lock_guard lock(mutex_);
+    return std::exchange(finished_, {});
+}
+
+void TTrainingJobs::Job::Hand(Trained network) {
+    const std::lock_guard lock(mutex_);
+    finished_.push_back(std::move(network));
+}
+
+void TTrainingJobs::TrainInTurn(Job& job) {
+    TNNMLPBatch& batch = *job.Batch;
+    const int lanes = batch.Lanes();
+    std::vector<int> start(static_cast<size_t>(lanes));
+    std::vector<int> pass(static_cast<size_t>(lanes), 0);
+    for (int lane = 0; lane < lanes; ++lane) start[static_cast<size_t>(lane)] = job.First + lane;
+    int active = lanes;
+    while (active > 0) {
+        batch.Train(&job.Stop);
+        int shown = -1; // the lane of the earliest start: the one progress follows
+        for (int lane = 0; lane < lanes; ++lane) {
+            const auto l = static_cast<size_t>(lane);
+            if (start[l] < 0) continue;
+            ++pass[l];
+            if (shown < 0 || start[l] < start[static_cast<size_t>(shown)]) shown = lane;
+        }
+        job.Pass.store(pass[static_cast<size_t>(shown)], std::memory_order_relaxed);
+        job.Error.store(batch.OutputError(shown), std::memory_order_relaxed);
+        const bool stop = job.Stop.load();
+        for (int lane = 0; lane < lanes; ++lane) {
+            const auto l = static_cast<size_t>(lane);
+            if (start[l] < 0) continue;
+            const bool ended = batch.Converged(lane) || pass[l] >= job.Passes;
+            if (!ended && !stop) continue;
+            job.Hand({start[l], batch.Capture(lane), !ended});
+            const int next = !stop && batch.CanRestart() ? job.Next(batch, lane) : -1;
+            start[l] = next;
+            pass[l] = 0;
+            if (next < 0) --active;
+        }
+        if (stop) {
+            job.Stopped = true;
+            break;
+        }
+    }
+}
+
 void TTrainingJobs::Train(Job& job) {
+    if (job.Next) {
+        TrainInTurn(job);
+        return;
+    }
     for (int pass = 1; pass <= job.Passes; ++pass) {
         job.Batch->Train(&job.Stop);
         job.Pass.store(pass, std::memory_order_relaxed);
@@ -24,9 +76,10 @@ void TTrainingJobs::Train(Job& job) {
     }
 }
 
-std::shared_ptr<TTrainingJobs::Job> TTrainingJobs::Start(std::unique_ptr<TNNMLPBatch> batch, int passes, int tag,
-                                                         int first) {
+std::shared_ptr<TTrainingJobs::Job> TTrainingJobs::Start(std::unique_ptr<TNNMLPBatch> batch, int passes,
+                                                         int tag, int first, NextStart next) {
     auto job = std::make_shared<Job>();
+    job->Next = std::move(next);
     job->Batch = std::move(batch);
     job->Passes = passes;
     job->Tag = tag;
