@@ -7,8 +7,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <utility>
 
 TSegmentationAnalysis::TSegmentationAnalysis(const TLottery& lottery) : lottery_(lottery) {
@@ -181,59 +182,90 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::GatherBatched(int n, int cu
                                                                    const VoteCallback& onVote,
                                                                    const std::atomic<bool>* cancel) {
     using Job = TTrainingJobs::Job;
+    using Trained = TTrainingJobs::Trained;
     constexpr int Lanes = 2 * TNNMLPBatch::GroupLanes;
     // The votes are the first n in-range forecasts of the starts in the
-    // order Network's generator draws them, as in the one-by-one loop;
-    // batches of sixteen consecutive starts (two vectors, which the trainer
-    // advances in lock step) train on every core and are read
-    // in that order.
-    TTrainingJobs jobs(VoteThreads);
-    std::deque<std::shared_ptr<Job>> queue;
-    const auto forecast = [&](const Job& job, int lane) {
-        job.Batch->Export(lane, Network);
+    // order Network's generator draws them, as in the one-by-one loop. Each
+    // core trains sixteen networks at a time (two vectors, which the trainer
+    // advances in lock step); a lane whose network has finished takes the
+    // next start while the others go on, and the finished networks are read
+    // in the order of their starts.
+    //
+    // Threading: the jobs' threads draw the next start from Network through
+    // their Next, under `starts`, which guards Network, `issued` and
+    // `enough`; the forecasts use a network of their own on this thread.
+    std::mutex starts;
+    int issued = 0;
+    bool enough = false;
+    TTrainingJobs jobs(VoteThreads); // after what its threads use: it joins them first
+    std::vector<std::shared_ptr<Job>> active;
+    std::map<int, Trained> done;
+    int consumed = 0;
+    TNNMLP forecaster(Network.Inputs, Network.Hidden, Network.Outputs);
+    forecaster.Activation = Network.Activation;
+    const auto forecast = [&](const Trained& network) {
+        TNNMLPBatch::Export(network.State, forecaster);
         const auto in = ForecastInputs();
-        std::copy(in.begin(), in.end(), Network.Input.begin());
-        Network.Compute();
-        return std::trunc(Network.Output[0]);
+        std::copy(in.begin(), in.end(), forecaster.Input.begin());
+        forecaster.Compute();
+        return std::trunc(forecaster.Output[0]);
+    };
+    const TTrainingJobs::NextStart next = [&](TNNMLPBatch& batch, int lane) {
+        const std::lock_guard lock(starts);
+        if (enough) return -1;
+        Network.InitWeights();
+        if (!batch.SetStart(lane, Network)) return -1; // not for starts InitWeights leaves
+        return issued++;
+    };
+    const auto launch = [&] {
+        const std::lock_guard lock(starts);
+        auto batch = std::make_unique<TNNMLPBatch>(Network, Lanes, VotePath);
+        for (int lane = 0; lane < Lanes; ++lane) {
+            Network.InitWeights();
+            batch->SetStart(lane, Network);
+        }
+        active.push_back(jobs.Start(std::move(batch), cut + 1, 0, issued, next));
+        issued += Lanes;
+    };
+    const auto gather = [&](Job& job) {
+        for (Trained& network : job.Take()) done[network.Start] = std::move(network);
     };
     int taken = 0;
     bool stopped = false;
-    while (taken < n) {
-        while (jobs.Running() < jobs.Threads() && !stopped) {
-            auto batch = std::make_unique<TNNMLPBatch>(Network, Lanes, VotePath);
-            for (int lane = 0; lane < Lanes; ++lane) {
-                Network.InitWeights();
-                batch->SetStart(lane, Network);
-            }
-            queue.push_back(jobs.Start(std::move(batch), cut + 1, 0, 0));
-        }
+    while (taken < n && !result.Stopped) {
+        while (jobs.Running() < jobs.Threads() && !stopped) launch();
         jobs.Wait(std::chrono::milliseconds(50));
-        if (!queue.empty() && queue.front()->Pass.load() > 0) {
-            const Progress info{taken + 1, n, queue.front()->Pass.load(), queue.front()->Error.load()};
+        if (!active.empty() && active.front()->Pass.load() > 0) {
+            const Progress info{taken + 1, n, active.front()->Pass.load(), active.front()->Error.load()};
             if (!report(info)) stopped = true;
         }
         if (cancel && cancel->load()) stopped = true;
         if (stopped) jobs.StopAll();
-        jobs.Collect();
-        while (!queue.empty() && queue.front()->Finished.load() && taken < n) {
-            const std::shared_ptr<Job> job = queue.front();
-            queue.pop_front();
-            if (job->Stopped) {
+        for (const std::shared_ptr<Job>& job : active) gather(*job);
+        for (const std::shared_ptr<Job>& job : jobs.Collect()) {
+            gather(*job);
+            active.erase(std::find(active.begin(), active.end(), job));
+        }
+        for (auto found = done.find(consumed); found != done.end() && taken < n;
+             found = done.find(consumed)) {
+            const Trained network = std::move(found->second);
+            done.erase(found);
+            ++consumed;
+            const double c = forecast(network);
+            if (network.Stopped) {
                 // The network in training when the run stopped: its
                 // forecast is the last vote, in range or not.
-                TakeVote(result, ++taken, forecast(*job, 0), top, onVote);
+                TakeVote(result, ++taken, c, top, onVote);
                 result.Stopped = true;
                 break;
             }
-            for (int lane = 0; lane < Lanes && taken < n; ++lane) {
-                const double c = forecast(*job, lane);
-                if (c > 0 && c <= top) TakeVote(result, ++taken, c, top, onVote);
-            }
+            if (c > 0 && c <= top) TakeVote(result, ++taken, c, top, onVote);
         }
-        if (stopped) {
-            result.Stopped = true;
-            break;
-        }
+        if (stopped) result.Stopped = true; // and the networks in training, if any, are set aside
+    }
+    {
+        const std::lock_guard lock(starts);
+        enough = true;
     }
     jobs.StopAll();
     SortAndList(result);
