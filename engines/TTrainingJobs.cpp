@@ -22,7 +22,7 @@ void TTrainingJobs::Job::Hand(Trained network) {
     finished_.push_back(std::move(network));
 }
 
-void TTrainingJobs::TrainInTurn(Job& job) {
+void TTrainingJobs::Train(Job& job) {
     TNNMLPBatch& batch = *job.Batch;
     const int lanes = batch.Lanes();
     std::vector<int> start(static_cast<size_t>(lanes));
@@ -47,7 +47,7 @@ void TTrainingJobs::TrainInTurn(Job& job) {
             const bool ended = batch.Converged(lane) || pass[l] >= job.Passes;
             if (!ended && !stop) continue;
             job.Hand({start[l], batch.Capture(lane), !ended});
-            const int next = !stop && batch.CanRestart() ? job.Next(batch, lane) : -1;
+            const int next = !stop && job.Next && batch.CanRestart() ? job.Next(batch, lane) : -1;
             start[l] = next;
             pass[l] = 0;
             if (next < 0) --active;
@@ -56,23 +56,6 @@ void TTrainingJobs::TrainInTurn(Job& job) {
             job.Stopped = true;
             break;
         }
-    }
-}
-
-void TTrainingJobs::Train(Job& job) {
-    if (job.Next) {
-        TrainInTurn(job);
-        return;
-    }
-    for (int pass = 1; pass <= job.Passes; ++pass) {
-        job.Batch->Train(&job.Stop);
-        job.Pass.store(pass, std::memory_order_relaxed);
-        job.Error.store(job.Batch->OutputError(0), std::memory_order_relaxed);
-        if (job.Stop.load()) {
-            job.Stopped = pass < job.Passes;
-            break;
-        }
-        if (job.Batch->AllConverged()) break;
     }
 }
 

@@ -1,16 +1,22 @@
 #pragma once
 // Batches of networks (TNNMLPBatch) trained on worker threads while the
 // calling thread follows them: the vote loops of the analyses start a batch
-// per free core, read the progress of the running ones, and collect each
-// batch when its last Train call is done.
+// per free core, read the progress of the running ones, and take the
+// networks each batch has finished with.
+//
+// Every lane of a job trains one network after another: a lane whose
+// network has converged or made the job's Passes calls hands it over (Take)
+// and, while the batch can restart lanes, takes the start the job's Next
+// gives it. A job ends when every lane is idle, or on Stop, which hands over
+// the networks still in training as stopped.
 //
 // Ownership: the jobs own their batches; the caller keeps a shared_ptr to
-// each job it started and reads the batch only after the job has finished.
-// The destructor stops every job and waits for its thread.
+// each job it started. The destructor stops every job and waits for its
+// thread, so an object that a job's Next uses must outlive the TTrainingJobs.
 //
 // Threading: Start, Wait, Collect and StopAll belong to one thread (the
-// caller's); a job's thread touches only its own batch and the job's atomic
-// fields.
+// caller's); a job's thread touches only its own batch, the job's atomic
+// fields and its hand-over list (under the job's mutex), and calls Next.
 #include "TNNMLPBatch.h"
 
 #include <atomic>
@@ -41,18 +47,15 @@ public:
         int Tag = 0;    // the caller's: what the batch trains for
         int First = 0;  // the caller's: the number of the batch's first start
         std::atomic<bool> Stop{false};
-        std::atomic<int> Pass{0};     // Train calls made
-        std::atomic<double> Error{0}; // lane 0's OutputError after the last call
+        // Train calls made on, and the last OutputError of, the network of
+        // the earliest start in training.
+        std::atomic<int> Pass{0};
+        std::atomic<double> Error{0};
         std::atomic<bool> Finished{false};
-        // Read after Finished: the job ended on Stop before its last call.
+        // Read after Finished: the job ended on Stop.
         bool Stopped = false;
-
-        // With Next, every lane trains one network after another: a lane
-        // whose network has converged or made Passes calls hands it over
-        // (Take) and, while the batch can restart lanes, takes the start Next
-        // gives it; the job ends when every lane is idle or on Stop, which
-        // hands over the networks in training as stopped. Lane l starts as
-        // start number First + l.
+        // Lane l starts as start number First + l; none takes a further
+        // start when Next is empty.
         NextStart Next;
         // The networks handed over since the last call, in no set order.
         std::vector<Trained> Take();
@@ -73,8 +76,8 @@ public:
     int Threads() const { return threads_; }
     int Running() const { return static_cast<int>(running_.size()); }
 
-    // Starts a job that makes up to `passes` Train calls on batch, ending
-    // early when every lane has converged or when the job's Stop is set.
+    // Starts a job on batch whose networks each make up to `passes` Train
+    // calls.
     std::shared_ptr<Job> Start(std::unique_ptr<TNNMLPBatch> batch, int passes, int tag, int first,
                                NextStart next = {});
     // Returns when a job finishes or after timeout.
@@ -92,7 +95,6 @@ private:
         std::thread Thread;
     };
     static void Train(Job& job);
-    static void TrainInTurn(Job& job);
 
     int threads_ = 1;
     std::vector<Worker> running_;
