@@ -235,30 +235,28 @@ struct TNNMLPBatch::Kernel {
         constexpr bool tanhOutput = Kind == 1;
         const int I = b.inputs_;
         const int O = b.outputs_;
-        {
-            const std::vector<double>& in = b.patternIn_[p];
-            for (int i = 0; i < I; ++i) {
-                const auto ii = static_cast<size_t>(i);
-                if (NNMath::UpdateRange(in[ii], b.firstInput_, b.inMin_[ii], b.inMax_[ii], false,
-                                        b.growFactor_, b.shrinkFactor_))
-                    quiet = false;
-            }
-            const std::vector<double>& out = b.patternOut_[p];
-            for (int o = 0; o < O; ++o) {
-                const auto oo = static_cast<size_t>(o);
-                if (NNMath::UpdateRange(out[oo], b.firstOutput_, b.outMin_[oo], b.outMax_[oo], true,
-                                        b.growFactor_, b.shrinkFactor_))
-                    quiet = false;
-                double target = NNMath::ScaleInto(out[oo], b.outMin_[oo], b.outMax_[oo]);
-                if (tanhOutput) target = 2.0 * target - 1.0;
-                b.scaledTarget_[oo] = target;
-            }
-            for (int i = 0; i < I; ++i) {
-                const auto ii = static_cast<size_t>(i);
-                double v = NNMath::ScaleInto(in[ii], b.inMin_[ii], b.inMax_[ii]);
-                if (Kind != 0) v = 2.0 * v - 1.0;
-                b.scaledInput_[ii] = v;
-            }
+        const std::vector<double>& in = b.patternIn_[p];
+        for (int i = 0; i < I; ++i) {
+            const auto ii = static_cast<size_t>(i);
+            if (NNMath::UpdateRange(in[ii], b.firstInput_, b.inMin_[ii], b.inMax_[ii], false, b.growFactor_,
+                                    b.shrinkFactor_))
+                quiet = false;
+        }
+        const std::vector<double>& out = b.patternOut_[p];
+        for (int o = 0; o < O; ++o) {
+            const auto oo = static_cast<size_t>(o);
+            if (NNMath::UpdateRange(out[oo], b.firstOutput_, b.outMin_[oo], b.outMax_[oo], true,
+                                    b.growFactor_, b.shrinkFactor_))
+                quiet = false;
+            double target = NNMath::ScaleInto(out[oo], b.outMin_[oo], b.outMax_[oo]);
+            if (tanhOutput) target = 2.0 * target - 1.0;
+            b.scaledTarget_[oo] = target;
+        }
+        for (int i = 0; i < I; ++i) {
+            const auto ii = static_cast<size_t>(i);
+            double v = NNMath::ScaleInto(in[ii], b.inMin_[ii], b.inMax_[ii]);
+            if (Kind != 0) v = 2.0 * v - 1.0;
+            b.scaledInput_[ii] = v;
         }
     }
 
