@@ -183,11 +183,11 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::GatherBatched(int n, int cu
                                                                    const std::atomic<bool>* cancel) {
     using Job = TTrainingJobs::Job;
     using Trained = TTrainingJobs::Trained;
-    constexpr int Lanes = 2 * TNNMLPBatch::GroupLanes;
+    constexpr int Lanes = 4 * TNNMLPBatch::GroupLanes;
     // The votes are the first n in-range forecasts of the starts in the
     // order Network's generator draws them, as in the one-by-one loop. Each
-    // core trains sixteen networks at a time (two vectors, which the trainer
-    // advances in lock step); a lane whose network has finished takes the
+    // core trains thirty-two networks at a time (four vectors, which the
+    // trainer advances in lock step); a lane whose network has finished takes the
     // next start while the others go on, and the finished networks are read
     // in the order of their starts.
     //

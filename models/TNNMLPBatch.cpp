@@ -116,6 +116,13 @@ struct TNNMLPBatch::Kernel {
         }
     }
 
+    // The working vectors of G groups stepped together.
+    template <int G> struct Work {
+        Work(size_t scratch, size_t feed) : Scratch(scratch), Feed(feed) {}
+        std::vector<NNMath::Pack<Vec8, G>> Scratch;
+        std::vector<NNMath::Pack<Vec8, G>> Feed;
+    };
+
     // The scaled input and target of groups first..first+G-1 as vectors:
     // every lane gets x and target, except that with fresh inputs the lanes
     // in their first epoch get freshX and freshTarget.
@@ -144,15 +151,15 @@ struct TNNMLPBatch::Kernel {
     [[gnu::always_inline]] static inline void Run(TNNMLPBatch& b, const std::atomic<bool>* stop) {
         const int I = FixedInputs > 0 ? FixedInputs : b.inputs_;
         const int O = b.outputs_;
-        // Groups in lock step where the shape is fixed.
-        constexpr int G = FixedHidden > 0 ? 2 : 1;
+        // Groups in lock step where the shape is fixed: four at a time, then
+        // a pair, then one (a shape that is not fixed goes one at a time).
+        constexpr int G = FixedHidden > 0 ? 4 : 1;
         const double tolerance = b.tolerance_;
         const auto scratchSize = static_cast<size_t>(2 * b.hidden_ + 2 * O);
-        std::vector<NNMath::Pack<Vec8, G>> scratch(scratchSize);
-        std::vector<NNMath::Pack<Vec8, 1>> scratchTail(scratchSize);
         const auto feedSize = static_cast<size_t>(I + O);
-        std::vector<NNMath::Pack<Vec8, G>> feed(feedSize);
-        std::vector<NNMath::Pack<Vec8, 1>> feedTail(feedSize);
+        Work<G> work(scratchSize, feedSize);
+        Work<2> workPair(FixedHidden > 0 ? scratchSize : 0, FixedHidden > 0 ? feedSize : 0);
+        Work<1> workOne(scratchSize, feedSize);
         const size_t groups = b.groups_.size();
         const auto II = static_cast<size_t>(I);
         const auto OO = static_cast<size_t>(O);
@@ -190,21 +197,19 @@ struct TNNMLPBatch::Kernel {
                 const double* freshX = mixed ? &b.freshInput_[kk * II] : nullptr;
                 const double* freshTarget = mixed ? &b.freshTarget_[kk * OO] : nullptr;
                 size_t first = 0;
-                for (; first + G <= groups; first += G) {
-                    Group* g[G];
-                    for (int l = 0; l < G; ++l) g[l] = &b.groups_[first + static_cast<size_t>(l)];
-                    Feed<G>(b, first, I, O, x, target, freshX, freshTarget, feed.data(), feed.data() + I);
-                    Step<Kind, FixedInputs, FixedHidden, G>(b, g, feed.data(), feed.data() + I,
-                                                            scratch.data());
-                }
+                const auto advance = [&]<int N>(Work<N> & w) __attribute__((always_inline)) {
+                    Group* g[N];
+                    for (int l = 0; l < N; ++l) g[l] = &b.groups_[first + static_cast<size_t>(l)];
+                    Feed<N>(b, first, I, O, x, target, freshX, freshTarget, w.Feed.data(), w.Feed.data() + I);
+                    Step<Kind, FixedInputs, FixedHidden, N>(b, g, w.Feed.data(), w.Feed.data() + I,
+                                                            w.Scratch.data());
+                    first += N;
+                };
+                while (first + G <= groups) advance(work);
+                if constexpr (G > 2)
+                    if (first + 2 <= groups) advance(workPair);
                 if constexpr (G > 1)
-                    for (; first < groups; ++first) {
-                        Group* g[1] = {&b.groups_[first]};
-                        Feed<1>(b, first, I, O, x, target, freshX, freshTarget, feedTail.data(),
-                                feedTail.data() + I);
-                        Step<Kind, FixedInputs, FixedHidden, 1>(b, g, feedTail.data(), feedTail.data() + I,
-                                                                scratchTail.data());
-                    }
+                    while (first < groups) advance(workOne);
             }
             if (recording) b.freshQuiet_ = quiet;
             if (b.epochsRun_ == 1 && !settled && quiet) Settle<Kind>(b);
