@@ -67,11 +67,15 @@ struct TNNMLPBatch::Kernel {
         V* ho = scratch + (FixedHidden > 0 ? 0 : H);
         V* act = scratch + (FixedHidden > 0 ? 0 : 2 * H);
         V* oe = act + O;
-        // Forward pass: each hidden sum input by input, then the output sums.
-        for (int h = 0; h < H; ++h) sum[h] = V{};
-        for (int i = 0; i < I; ++i)
-            for (int h = 0; h < H; ++h)
-                sum[h] = sum[h] + load(&Group::HiddenWeight, h * I + i) * x[i] + load(&Group::HiddenBias, h);
+        // Forward pass: each hidden sum input by input, one neuron after
+        // another so that a neuron's sum stays in registers, then the
+        // output sums.
+        for (int h = 0; h < H; ++h) {
+            V s{};
+            const V bias = load(&Group::HiddenBias, h);
+            for (int i = 0; i < I; ++i) s = s + load(&Group::HiddenWeight, h * I + i) * x[i] + bias;
+            sum[h] = s;
+        }
         V localOut[Local];
         if constexpr (FixedHidden > 0) {
             for (int h = 0; h < H; ++h) localOut[h] = sum[h];
