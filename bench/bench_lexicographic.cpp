@@ -11,10 +11,10 @@
 #include "TForm3.h"
 #include "TForm4.h"
 #include "TLexicographicAnalysis.h"
-#include "TSegmentationAnalysis.h"
 #include "TLottery.h"
 #include "TMessageBox.h"
 #include "TProcessPriority.h"
+#include "TSegmentationAnalysis.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -125,12 +125,13 @@ BENCHMARK(BM_AnalyseAllCSN)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime(
 void BM_SegmentationGather(benchmark::State& state) {
     TSegmentationAnalysis analysis(MegaSena());
     analysis.Load(Sample);
-    int taken = 0;
+    TSegmentationAnalysis::Result result;
     for (auto _ : state) {
         analysis.Network.Seed(1);
-        taken = analysis.Gather(50, 500, {}, {}).Taken;
+        result = analysis.Gather(50, 500, {}, {});
     }
-    state.counters["votes"] = taken;
+    state.counters["votes"] = result.Taken;
+    state.counters["trainings"] = result.Trainings;
 }
 BENCHMARK(BM_SegmentationGather)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 

@@ -155,6 +155,7 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::Gather(int n, int cut, cons
         double c = 0;
         do {
             c = std::trunc(trainer(v, cut, report, cancel, stopped));
+            ++result.Trainings;
         } while ((c <= 0 || c > top) && !stopped);
         TakeVote(result, v, c, top, onVote);
         if (stopped) {
@@ -251,6 +252,7 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::GatherBatched(int n, int cu
             const Trained network = std::move(found->second);
             done.erase(found);
             ++consumed;
+            ++result.Trainings;
             const double c = forecast(network);
             if (network.Stopped) {
                 // The network in training when the run stopped: its

@@ -102,6 +102,7 @@ public:
         bool Stopped = false;
         int Requested = 0;         // n
         int Taken = 0;             // votes taken
+        int Trainings = 0;         // networks whose forecasts were read, in range or not
         std::vector<double> Votes; // [0..n], sorted by weight, ascending, over 1..n
         std::vector<double> Weights;
         double MaxWeight = 1.0;

@@ -7,10 +7,11 @@
 // doubles bit for bit. The library's exp and tanh have no vector form with
 // the same results, so both use these, which are written once as templates
 // over the value type: T is double or Vec8 (eight doubles in one vector).
-// Every step is a single IEEE operation (+, -, *, / or a selection), which
-// rounds the same way in a scalar register and in any lane of a vector
-// register, provided floating-point contraction is off for every source that
-// instantiates them (the models library is compiled with -ffp-contract=off).
+// Every step is a single IEEE operation (+, -, *, /), a selection, a bit
+// operation or a table entry, which comes out the same in a scalar register
+// and in any lane of a vector register, provided floating-point contraction
+// is off for every source that instantiates them (the models library is
+// compiled with -ffp-contract=off).
 //
 // Accuracy against the C library: Exp within 2 ulps on [-708, 709], Tanh
 // within 4 ulps everywhere (checked by the tests). Outside [-708, 709] Exp
@@ -96,36 +97,63 @@ concept PackOperands = IsPack<A> || IsPack<B>;
 template <class A, class B>
 requires PackOperands<A, B>
 [[gnu::always_inline]] inline auto operator+(const A& a, const B& b) {
-    return Zip(a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x + y; });
+    return Zip(
+        a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x + y; });
 }
 template <class A, class B>
 requires PackOperands<A, B>
 [[gnu::always_inline]] inline auto operator-(const A& a, const B& b) {
-    return Zip(a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x - y; });
+    return Zip(
+        a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x - y; });
 }
 template <class A, class B>
 requires PackOperands<A, B>
 [[gnu::always_inline]] inline auto operator*(const A& a, const B& b) {
-    return Zip(a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x * y; });
+    return Zip(
+        a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x * y; });
 }
 template <class A, class B>
 requires PackOperands<A, B>
 [[gnu::always_inline]] inline auto operator/(const A& a, const B& b) {
-    return Zip(a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x / y; });
+    return Zip(
+        a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x / y; });
 }
 template <class A, class B>
 requires PackOperands<A, B>
 [[gnu::always_inline]] inline auto operator<(const A& a, const B& b) {
-    return Zip(a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x < y; });
+    return Zip(
+        a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x < y; });
 }
 template <class A, class B>
 requires PackOperands<A, B>
 [[gnu::always_inline]] inline auto operator>(const A& a, const B& b) {
-    return Zip(a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x > y; });
+    return Zip(
+        a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x > y; });
+}
+
+template <class A, class B>
+requires PackOperands<A, B>
+[[gnu::always_inline]] inline auto operator&(const A& a, const B& b) {
+    return Zip(
+        a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x & y; });
+}
+
+template <class A, class B>
+requires PackOperands<A, B>
+[[gnu::always_inline]] inline auto operator|(const A& a, const B& b) {
+    return Zip(
+        a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x | y; });
+}
+template <class A, class B>
+requires PackOperands<A, B>
+[[gnu::always_inline]] inline auto operator^(const A& a, const B& b) {
+    return Zip(
+        a, b, [](const auto& x, const auto& y) __attribute__((always_inline)) { return x ^ y; });
 }
 
 template <class E, int N> [[gnu::always_inline]] inline Pack<E, N> operator-(const Pack<E, N>& a) {
-    return Map(a, [](const E& x) __attribute__((always_inline)) { return E(-x); });
+    return Map(
+        a, [](const E& x) __attribute__((always_inline)) { return E(-x); });
 }
 template <class E, int N>
 [[gnu::always_inline]] inline Pack<E, N>& operator+=(Pack<E, N>& a, const Pack<E, N>& b) {
@@ -133,14 +161,17 @@ template <class E, int N>
     return a;
 }
 template <class E, int N> [[gnu::always_inline]] inline auto operator<<(const Pack<E, N>& a, int s) {
-    return Map(a, [s](const E& x) __attribute__((always_inline)) { return x << s; });
+    return Map(
+        a, [s](const E& x) __attribute__((always_inline)) { return x << s; });
 }
 template <class E, int N> [[gnu::always_inline]] inline auto Bits(const Pack<E, N>& x) {
-    return Map(x, [](const E& e) __attribute__((always_inline)) { return Bits(e); });
+    return Map(
+        x, [](const E& e) __attribute__((always_inline)) { return Bits(e); });
 }
 template <class B, class E, int N>
 [[gnu::always_inline]] inline Pack<E, N> FromBits(const Pack<B, N>& b, const Pack<E, N>&) {
-    return Map(b, [](const B& e) __attribute__((always_inline)) { return FromBits(e, E{}); });
+    return Map(
+        b, [](const B& e) __attribute__((always_inline)) { return FromBits(e, E{}); });
 }
 
 // c ? a : b, lane by lane.
@@ -159,80 +190,116 @@ template <class B, class E, int N>
 }
 
 // Horner coefficients 1/j! of the Taylor series of e^r.
-inline constexpr double InverseFactorial[14] = {
-    1.0,
-    1.0,
-    1.0 / 2.0,
-    1.0 / 6.0,
-    1.0 / 24.0,
-    1.0 / 120.0,
-    1.0 / 720.0,
-    1.0 / 5040.0,
-    1.0 / 40320.0,
-    1.0 / 362880.0,
-    1.0 / 3628800.0,
-    1.0 / 39916800.0,
-    1.0 / 479001600.0,
-    1.0 / 6227020800.0,
+inline constexpr double InverseFactorial[8] = {
+    1.0, 1.0, 1.0 / 2.0, 1.0 / 6.0, 1.0 / 24.0, 1.0 / 120.0, 1.0 / 720.0, 1.0 / 5040.0,
 };
 
-// ln 2 in two parts (as in fdlibm): the high part has enough trailing zero
-// bits that k * Ln2Hi is exact for every |k| below 2^11.
-inline constexpr double Ln2Hi = 6.93147180369123816490e-01;
-inline constexpr double Ln2Lo = 1.90821492927058770002e-10;
-inline constexpr double Log2e = 1.44269504088896338700e+00;
+// 2^(j/16) and 2^(j/16) - 1 for j = 0..15, each the double nearest the exact
+// value (worked out to 300 bits). Keeping 2^(j/16) - 1 apart keeps e^y - 1
+// accurate where it is small next to 2^(j/16).
+alignas(64) inline constexpr double Exp2Sixteenth[16] = {
+    0x1.0000000000000p+0, 0x1.0b5586cf9890fp+0, 0x1.172b83c7d517bp+0, 0x1.2387a6e756238p+0,
+    0x1.306fe0a31b715p+0, 0x1.3dea64c123422p+0, 0x1.4bfdad5362a27p+0, 0x1.5ab07dd485429p+0,
+    0x1.6a09e667f3bcdp+0, 0x1.7a11473eb0187p+0, 0x1.8ace5422aa0dbp+0, 0x1.9c49182a3f090p+0,
+    0x1.ae89f995ad3adp+0, 0x1.c199bdd85529cp+0, 0x1.d5818dcfba487p+0, 0x1.ea4afa2a490dap+0,
+};
+alignas(64) inline constexpr double Exp2Sixteenth1[16] = {
+    0x0.0000000000000p+0, 0x1.6ab0d9f3121ecp-5, 0x1.72b83c7d517aep-4, 0x1.1c3d373ab11c3p-3,
+    0x1.837f0518db8a9p-3, 0x1.ef5326091a112p-3, 0x1.2ff6b54d8a89cp-2, 0x1.6ac1f752150a5p-2,
+    0x1.a827999fcef32p-2, 0x1.e8451cfac061bp-2, 0x1.159ca845541b7p-1, 0x1.389230547e120p-1,
+    0x1.5d13f32b5a75bp-1, 0x1.83337bb0aa538p-1, 0x1.ab031b9f7490ep-1, 0x1.d495f454921b3p-1,
+};
+
+// table[j] lane by lane, j in 0..15: an index of a scalar, or a two-register
+// permutation of a vector (one instruction on AVX-512).
+[[gnu::always_inline]] inline double Lookup(const double (&table)[16], std::int64_t j) {
+    return table[j];
+}
+[[gnu::always_inline]] inline Vec8 Lookup(const double (&table)[16], Vec8Bits j) {
+    Vec8 low;
+    Vec8 high;
+    __builtin_memcpy(&low, table, sizeof low);
+    __builtin_memcpy(&high, table + 8, sizeof high);
+    return __builtin_shuffle(low, high, j);
+}
+template <class B, int N>
+[[gnu::always_inline]] inline auto Lookup(const double (&table)[16], const Pack<B, N>& j) {
+    Pack<decltype(Lookup(table, j.v[0])), N> r;
+    for (int l = 0; l < N; ++l) r.v[l] = Lookup(table, j.v[l]);
+    return r;
+}
+
+// ln 2 / 16 in two parts (fdlibm's split of ln 2, divided by 16): the high
+// part has 21 trailing zero bits, so k * Ln2Hi16 is exact for every |k|
+// below 2^21.
+inline constexpr double Ln2Hi16 = 6.93147180369123816490e-01 / 16;
+inline constexpr double Ln2Lo16 = 1.90821492927058770002e-10 / 16;
+inline constexpr double SixteenOverLn2 = 0x1.71547652b82fep+4;
 // Adding 1.5 x 2^52 rounds a value below 2^51 in magnitude to an integer and
 // leaves that integer in the low bits of the sum.
 inline constexpr double Shifter = 0x1.8p52;
 
-// Argument reduction shared by Exp and Expm1: x = k ln 2 + r with k an
-// integer and |r| <= ln 2 / 2 (x in [-708, 709]); scale = 2^k.
-template <class T> [[gnu::always_inline]] inline void Reduce(T x, T& r, T& k, T& scale) {
-    const T t = x * Log2e + Shifter;
-    k = t - Shifter;
-    r = (x - k * Ln2Hi) - k * Ln2Lo;
-    const auto exponent = Bits(t) - Bits(Shifter) + 1023;
-    scale = FromBits(exponent << 52, x);
+// Argument reduction shared by Exp and Expm1, for x in [-708, 709]:
+// x = (16 m + j) ln 2 / 16 + r with |r| <= ln 2 / 32 and j in 0..15, so that
+// e^x = 2^m 2^(j/16) e^r; scale = 2^m. 16 x 1023 + 16 m + j is positive, so
+// the biased exponent m + 1023 is that sum's bits from the fourth on.
+template <class T> [[gnu::always_inline]] inline auto Reduce(T x, T& r, T& scale) {
+    const T t = x * SixteenOverLn2 + Shifter;
+    const T k = t - Shifter;
+    r = (x - k * Ln2Hi16) - k * Ln2Lo16;
+    const auto n = Bits(t) - Bits(Shifter);
+    scale = FromBits(((n + 16 * 1023) << 48) & 0x7ff0000000000000, x);
+    return n & 15;
 }
 
-// e^x: reduction to |r| <= 0.347, the Taylor polynomial of degree 13 (its
-// remainder is below 10^-17 there), then the exact scaling by 2^k.
+// e^r - 1 = r + r^2 (1/2 + r/6 + ... + r^5/7!) for |r| <= ln 2 / 32: the
+// Taylor polynomial of degree 7, whose remainder is at most about 2^-54 |r|
+// there.
+template <class T> [[gnu::always_inline]] inline T Expm1Reduced(T r) {
+    T s = T{} + InverseFactorial[7];
+    for (int j = 6; j >= 2; --j) s = s * r + InverseFactorial[j];
+    return r + (r * r) * s;
+}
+
+// e^x = 2^m (2^(j/16) + 2^(j/16) (e^r - 1)), then 0 below -708 and +infinity
+// above 709.
 template <class T> [[gnu::always_inline]] inline T Exp(T x) {
     constexpr double Low = -708.0;
     constexpr double High = 709.0;
     T c = Select(x < Low, T{} + Low, x);
     c = Select(c > High, T{} + High, c);
-    T r, k, scale;
-    Reduce(c, r, k, scale);
-    T p = T{} + InverseFactorial[13];
-    for (int j = 12; j >= 0; --j) p = p * r + InverseFactorial[j];
-    T y = p * scale;
+    T r, scale;
+    const auto j = Reduce(c, r, scale);
+    const T table = Lookup(Exp2Sixteenth, j);
+    T y = (table + table * Expm1Reduced(r)) * scale;
     y = Select(x < Low, T{} + 0.0, y);
     y = Select(x > High, T{} + std::numeric_limits<double>::infinity(), y);
     return y;
 }
 
 // e^y - 1 for y in [0, 44], without the cancellation of Exp(y) - 1 near 0:
-// e^r - 1 = r + r^2 (1/2 + r/6 + ...), then e^y - 1 = 2^k (e^r - 1) + (2^k - 1),
-// where 2^k - 1 is exact (and for k = 0 the sum is e^r - 1 itself).
+// 2^(j/16) e^r - 1 = 2^(j/16) (e^r - 1) + (2^(j/16) - 1), then
+// e^y - 1 = 2^m (that) + (2^m - 1), where 2^m - 1 is exact (and for
+// m = j = 0 the sum is e^r - 1 itself).
 template <class T> [[gnu::always_inline]] inline T Expm1(T y) {
-    T r, k, scale;
-    Reduce(y, r, k, scale);
-    T s = T{} + InverseFactorial[13];
-    for (int j = 12; j >= 2; --j) s = s * r + InverseFactorial[j];
-    const T q = r + (r * r) * s;
+    T r, scale;
+    const auto j = Reduce(y, r, scale);
+    const T q = Lookup(Exp2Sixteenth, j) * Expm1Reduced(r) + Lookup(Exp2Sixteenth1, j);
     return scale * q + (scale - 1.0);
 }
 
-// tanh x = (e^{2|x|} - 1) / (e^{2|x|} + 1) with the sign of x; from |x| = 22
-// on the quotient rounds to 1.
+// tanh x = (e^{2|x|} - 1) / (e^{2|x|} + 1) with the sign of x, which is
+// copied bit for bit (tanh -0 = -0). From |x| = 22 on, 2|x| is held at 44,
+// where e^44 - 1 is so large that adding 2 leaves it unchanged and the
+// quotient is exactly 1.
 template <class T> [[gnu::always_inline]] inline T Tanh(T x) {
-    const T a = Select(x < 0.0, -x, x);
+    constexpr std::int64_t SignBit = std::numeric_limits<std::int64_t>::min();
+    const auto sign = Bits(x) & SignBit;
+    const T a = FromBits(Bits(x) ^ sign, x);
     const T y = Select(a > 22.0, T{} + 44.0, a + a);
     const T e = Expm1(y);
-    T t = e / (e + 2.0);
-    t = Select(a > 22.0, T{} + 1.0, t);
-    return Select(x < 0.0, -t, t);
+    const T t = e / (e + 2.0);
+    return FromBits(Bits(t) | sign, x);
 }
 
 // The activations: 1 / (1 + e^-s) and 1.716 tanh(0.667 s).

@@ -135,6 +135,7 @@ TEST_F(SegmentationTest, GatheringThroughAReplacedTrainer) {
     int lastVote = 0;
     const auto result = analysis.Gather(3, 0, {}, [&](int v, const auto&) { lastVote = v; });
     EXPECT_EQ(next, 5u) << "out-of-range forecasts are trained again";
+    EXPECT_EQ(result.Trainings, 5);
     EXPECT_EQ(cuts.front(), 1) << "cut at least 1";
     EXPECT_EQ(lastVote, 3);
     EXPECT_FALSE(result.Stopped);
@@ -198,14 +199,15 @@ TEST_F(SegmentationTest, BatchedGatheringGivesTheVotesOfTheOneByOneLoop) {
                 analysis.NotationMode = notation;
                 analysis.Network.Seed(21);
                 analysis.Load(15);
-                results[batched] = analysis.Gather(
-                    13, 3, {}, [&](int v, const auto&) { reported[batched].push_back(v); });
+                results[batched] =
+                    analysis.Gather(13, 3, {}, [&](int v, const auto&) { reported[batched].push_back(v); });
             }
             EXPECT_EQ(results[0].Votes, results[1].Votes);
             EXPECT_EQ(results[0].Weights, results[1].Weights);
             EXPECT_EQ(results[0].Memo, results[1].Memo);
             EXPECT_EQ(reported[1], reported[0]) << "one chart refresh per vote, in order";
             EXPECT_EQ(results[1].Taken, 13);
+            EXPECT_EQ(results[1].Trainings, results[0].Trainings);
         }
 }
 

@@ -46,6 +46,26 @@ TEST(NNMathTest, ExpAndTanhStayWithinAFewUlpsOfTheLibrary) {
     EXPECT_TRUE(std::isinf(NNMath::Exp(1000.0)));
     EXPECT_TRUE(std::isnan(NNMath::Exp(std::nan(""))));
     EXPECT_TRUE(std::isnan(NNMath::Tanh(std::nan(""))));
+    // The sign is copied: tanh of a negative zero or of a tiny negative
+    // number keeps it.
+    EXPECT_TRUE(std::signbit(NNMath::Tanh(-0.0)));
+    EXPECT_EQ(NNMath::Tanh(-1e-300), -1e-300);
+    // Around the ends of the reduced range and of the clamping.
+    for (const double x : {-708.0, -707.9, 709.0, 708.9, 0.0216, -0.0216, 0.0217, 1.0 / 64})
+        EXPECT_LE(Ulps(NNMath::Exp(x), std::exp(x)), 2) << x;
+}
+
+// The table behind Exp and Expm1: 2^(j/16), and 2^(j/16) - 1 to more bits
+// than the first entry minus one can hold.
+TEST(NNMathTest, TheSixteenthsOfAnOctaveAreTheNearestDoubles) {
+    for (int j = 0; j < 16; ++j) {
+        const double power = NNMath::Exp2Sixteenth[j];
+        const double less = NNMath::Exp2Sixteenth1[j];
+        EXPECT_LE(Ulps(power, std::exp2(j / 16.0)), 1) << j;
+        EXPECT_LE(Ulps(less, std::expm1(j * std::log(2.0) / 16)), 1) << j;
+        EXPECT_LE(std::fabs(less - (power - 1)), 0x1p-53) << j;
+    }
+    EXPECT_EQ(NNMath::Exp2Sixteenth[8], std::sqrt(2.0));
 }
 
 TEST(NNMathTest, VectorLanesRoundLikeTheScalarFunctions) {
@@ -54,6 +74,7 @@ TEST(NNMathTest, VectorLanesRoundLikeTheScalarFunctions) {
     for (int j = 0; j < 5000; ++j) {
         NNMath::Vec8 x;
         for (int l = 0; l < 8; ++l) x[l] = values(random) * (j % 5 == 0 ? 1e-6 : 1.0);
+        if (j == 0) x = NNMath::Vec8{0.0, -0.0, 1e-310, -800.0, 800.0, HUGE_VAL, -HUGE_VAL, 22.0};
         const NNMath::Vec8 e = NNMath::Logistic(x);
         const NNMath::Vec8 t = NNMath::ScaledTanh(x);
         for (int l = 0; l < 8; ++l) {
