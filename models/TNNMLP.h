@@ -120,8 +120,14 @@ private:
     void Allocate(int inputs, int hidden, int outputs);
     void ClearRanges();
     double Random();
+    void ComputeBody();
     void ComputeErrors();
     void UpdateWeights();
+    void TrainBody(const std::atomic<bool>* stop);
+    void ComputeFast();
+    void ComputePlain();
+    void TrainFast(const std::atomic<bool>* stop);
+    void TrainPlain(const std::atomic<bool>* stop);
 
     std::mt19937_64 Engine;
 };

@@ -73,7 +73,8 @@ struct TNNMLPBatch::Kernel {
         for (int h = 0; h < H; ++h) {
             V s{};
             const V bias = load(&Group::HiddenBias, h);
-            for (int i = 0; i < I; ++i) s = s + load(&Group::HiddenWeight, h * I + i) * x[i] + bias;
+            for (int i = 0; i < I; ++i)
+                s = NNMath::Fma(load(&Group::HiddenWeight, h * I + i), x[i], s) + bias;
             sum[h] = s;
         }
         V localOut[Local];
@@ -88,7 +89,7 @@ struct TNNMLPBatch::Kernel {
         for (int o = 0; o < O; ++o) {
             V s{};
             const V bo = load(&Group::OutputBias, o);
-            for (int h = 0; h < H; ++h) s = s + load(&Group::OutputWeight, o * H + h) * ho[h] + bo;
+            for (int h = 0; h < H; ++h) s = NNMath::Fma(load(&Group::OutputWeight, o * H + h), ho[h], s) + bo;
             act[o] = tanhOutput ? NNMath::ScaledTanh(s) : NNMath::Logistic(s);
         }
         // Errors.
@@ -102,20 +103,22 @@ struct TNNMLPBatch::Kernel {
             const V y = ho[h];
             const V d = logisticHidden ? NNMath::LogisticDerivative(y) : NNMath::ScaledTanhDerivative(y);
             V s{};
-            for (int o = 0; o < O; ++o) s = s + oe[o] * load(&Group::OutputWeight, o * H + h) * d;
+            for (int o = 0; o < O; ++o) s = NNMath::Fma(oe[o] * load(&Group::OutputWeight, o * H + h), d, s);
             he[h] = s;
         }
         // Weight updates; every bias of a row gets the same step.
         for (int h = 0; h < H; ++h) {
             const V step = rate * he[h];
             for (int i = 0; i < I; ++i)
-                store(&Group::HiddenWeight, h * I + i, load(&Group::HiddenWeight, h * I + i) + step * x[i]);
+                store(&Group::HiddenWeight, h * I + i,
+                      NNMath::Fma(step, x[i], load(&Group::HiddenWeight, h * I + i)));
             store(&Group::HiddenBias, h, load(&Group::HiddenBias, h) + step);
         }
         for (int o = 0; o < O; ++o) {
             const V step = rate * oe[o];
             for (int h = 0; h < H; ++h)
-                store(&Group::OutputWeight, o * H + h, load(&Group::OutputWeight, o * H + h) + step * ho[h]);
+                store(&Group::OutputWeight, o * H + h,
+                      NNMath::Fma(step, ho[h], load(&Group::OutputWeight, o * H + h)));
             store(&Group::OutputBias, o, load(&Group::OutputBias, o) + step);
         }
     }
@@ -312,7 +315,7 @@ struct TNNMLPBatch::Kernel {
     [[gnu::target("avx512f")]] static void RunAVX512(TNNMLPBatch& b, const std::atomic<bool>* stop) {
         RunAny(b, stop);
     }
-    [[gnu::target("avx2")]] static void RunAVX2(TNNMLPBatch& b, const std::atomic<bool>* stop) {
+    [[gnu::target("avx2,fma")]] static void RunAVX2(TNNMLPBatch& b, const std::atomic<bool>* stop) {
         RunAny(b, stop);
     }
     static void RunPortable(TNNMLPBatch& b, const std::atomic<bool>* stop) { RunAny(b, stop); }
@@ -324,11 +327,11 @@ TNNMLPBatch::TNNMLPBatch(const TNNMLP& prototype, int lanes, Path path)
       tolerance_(prototype.Tolerance), epochs_(prototype.Epochs), growFactor_(prototype.GrowFactor),
       shrinkFactor_(prototype.ShrinkFactor), patternCount_(prototype.PatternCount),
       patternIn_(prototype.PatternIn), patternOut_(prototype.PatternOut), visitOrder_(prototype.VisitOrder) {
-    if (path == Path::Automatic) {
+    if (path != Path::Portable) {
         __builtin_cpu_init();
-        if (__builtin_cpu_supports("avx512f"))
+        if (path == Path::Automatic && __builtin_cpu_supports("avx512f"))
             isa_ = Isa::AVX512;
-        else if (__builtin_cpu_supports("avx2"))
+        else if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"))
             isa_ = Isa::AVX2;
     }
     const auto I = static_cast<size_t>(inputs_);

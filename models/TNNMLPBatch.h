@@ -35,7 +35,10 @@
 class TNNMLPBatch {
 public:
     static constexpr int GroupLanes = 8;
-    enum class Path { Automatic, Portable };
+    // Automatic: the widest instructions the processor has. AVX2: those of
+    // AVX2 and FMA even where AVX-512 exists (where they do not, Portable).
+    // Portable: what every x86-64 processor has. All give the same doubles.
+    enum class Path { Automatic, AVX2, Portable };
 
     // Shape, activation, learning settings (LearningRate, Tolerance, Epochs,
     // GrowFactor, ShrinkFactor) and the pattern set are copied from

@@ -120,7 +120,11 @@ void CompareLanes(int activation, int calls, int epochs, double tolerance, TNNML
 }
 
 TEST(TNNMLPBatchTest, EveryLaneMatchesTheScalarNetworkAfterOnePass) {
-    for (const auto path : {TNNMLPBatch::Path::Automatic, TNNMLPBatch::Path::Portable})
+    const auto prototype = Prototype(2, 13, 1, 1e-9);
+    EXPECT_NE(TNNMLPBatch(*prototype, 8, TNNMLPBatch::Path::AVX2).InstructionSet(), "AVX-512");
+    EXPECT_EQ(TNNMLPBatch(*prototype, 8, TNNMLPBatch::Path::Portable).InstructionSet(), "x86-64");
+    for (const auto path :
+         {TNNMLPBatch::Path::Automatic, TNNMLPBatch::Path::AVX2, TNNMLPBatch::Path::Portable})
         for (int activation = 0; activation <= 2; ++activation) {
             CompareLanes(activation, 1, 100, 1e-9, path);
             CompareLanes(activation, 1, 100, 1e-9, path, 53);
@@ -128,7 +132,8 @@ TEST(TNNMLPBatchTest, EveryLaneMatchesTheScalarNetworkAfterOnePass) {
 }
 
 TEST(TNNMLPBatchTest, EveryLaneMatchesTheScalarNetworkAfterThreeHundredPasses) {
-    for (const auto path : {TNNMLPBatch::Path::Automatic, TNNMLPBatch::Path::Portable})
+    for (const auto path :
+         {TNNMLPBatch::Path::Automatic, TNNMLPBatch::Path::AVX2, TNNMLPBatch::Path::Portable})
         for (int activation = 0; activation <= 2; ++activation) CompareLanes(activation, 300, 5, 1e-9, path);
 }
 
@@ -185,7 +190,8 @@ TEST(TNNMLPBatchTest, RestartedLanesTrainLikeNetworksOfTheirOwn) {
     // With one epoch per call the ranges settle only in the second call.
     // With 11 lanes the two vectors step as a pair, with 53 as part of a
     // block of four.
-    for (const auto path : {TNNMLPBatch::Path::Automatic, TNNMLPBatch::Path::Portable})
+    for (const auto path :
+         {TNNMLPBatch::Path::Automatic, TNNMLPBatch::Path::AVX2, TNNMLPBatch::Path::Portable})
         for (int activation = 0; activation <= 2; ++activation)
             for (const auto& [epochs, lanes] : {std::pair{1, 11}, {7, 11}, {1, 53}}) {
                 const std::string where =
