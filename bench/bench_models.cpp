@@ -51,10 +51,11 @@ BENCHMARK(BM_TrainPatternUpdates)->Unit(benchmark::kMillisecond);
 void BM_BatchPatternUpdates(benchmark::State& state) {
     const int lanes = static_cast<int>(state.range(0));
     const int threads = static_cast<int>(state.range(1));
+    const auto path = state.range(2) != 0 ? TNNMLPBatch::Path::AVX2 : TNNMLPBatch::Path::Automatic;
     const auto prototype = ThroughputNetwork();
     std::vector<std::unique_ptr<TNNMLPBatch>> batches;
     for (int t = 0; t < threads; ++t) {
-        batches.push_back(std::make_unique<TNNMLPBatch>(*prototype, lanes));
+        batches.push_back(std::make_unique<TNNMLPBatch>(*prototype, lanes, path));
         for (int lane = 0; lane < lanes; ++lane) {
             prototype->Seed(static_cast<std::uint64_t>(t * lanes + lane));
             prototype->InitWeights();
@@ -71,13 +72,14 @@ void BM_BatchPatternUpdates(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * threads * lanes * prototype->Epochs * prototype->PatternCount);
 }
 BENCHMARK(BM_BatchPatternUpdates)
-    ->ArgNames({"lanes", "threads"})
-    ->Args({8, 1})
-    ->Args({16, 1})
-    ->Args({32, 1})
-    ->Args({8, 2})
-    ->Args({16, 2})
-    ->Args({32, 2})
+    ->ArgNames({"lanes", "threads", "avx2"})
+    ->Args({8, 1, 0})
+    ->Args({16, 1, 0})
+    ->Args({32, 1, 0})
+    ->Args({8, 2, 0})
+    ->Args({16, 2, 0})
+    ->Args({32, 2, 0})
+    ->Args({32, 1, 1})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 

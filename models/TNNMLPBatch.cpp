@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <type_traits>
 
 #include <limits>
 
@@ -18,15 +19,17 @@ using NNMath::Vec8;
 // Why G groups at once: one pattern's step is a long chain (the hidden sums,
 // their activations, the output's sum and activation, the errors, the
 // updates), and the next pattern needs its result. Advancing G groups of
-// eight lanes in lock step (values of type Pack<Vec8, G>) and the eight
-// hidden activations of the fixed shape as one pack gives the processor
-// independent work while each result is pending.
+// eight lanes in lock step (values of type Block<L, G>: Pack<Vec8, G>, or
+// Pack<double, 8 G> where L is double) and the eight hidden activations of
+// the fixed shape as one pack gives the processor independent work while
+// each result is pending.
 struct TNNMLPBatch::Kernel {
     // The activations of n hidden values in place, Chunk vectors at a time.
     template <bool Logistic, int Chunk, class V>
     [[gnu::always_inline]] static inline void ActivateAll(V* values, int n) {
         constexpr int G = sizeof(V::v) / sizeof(V::v[0]);
-        using C = NNMath::Pack<Vec8, Chunk>;
+        using L = std::remove_cvref_t<decltype(values->v[0])>;
+        using C = NNMath::Pack<L, Chunk>;
         static_assert(Chunk % G == 0);
         int h = 0;
         for (; h + Chunk / G <= n; h += Chunk / G) {
@@ -38,14 +41,36 @@ struct TNNMLPBatch::Kernel {
         for (; h < n; ++h) values[h] = Logistic ? NNMath::Logistic(values[h]) : NNMath::ScaledTanh(values[h]);
     }
 
+    // Group l's eight lanes in a block of values of type L: Vec8 holds them
+    // in one element, double in eight.
+    template <class L, int N>
+    [[gnu::always_inline]] static inline void Put(NNMath::Pack<L, N>& v, int l, const Vec8& x) {
+        if constexpr (std::is_same_v<L, Vec8>) {
+            v.v[l] = x;
+        } else {
+            for (int e = 0; e < GroupLanes; ++e) v.v[GroupLanes * l + e] = x[e];
+        }
+    }
+    template <class L, int N>
+    [[gnu::always_inline]] static inline Vec8 Get(const NNMath::Pack<L, N>& v, int l) {
+        if constexpr (std::is_same_v<L, Vec8>) {
+            return v.v[l];
+        } else {
+            Vec8 x;
+            for (int e = 0; e < GroupLanes; ++e) x[e] = v.v[GroupLanes * l + e];
+            return x;
+        }
+    }
+    template <class L, int G> using Block = NNMath::Pack<L, G* int(sizeof(Vec8) / sizeof(L))>;
+
     // One pattern for groups g[0..G-1]: x and target are the scaled input
     // and target of every lane, scratch the working values of a shape that
     // is not fixed.
-    template <int Kind, int FixedInputs, int FixedHidden, int G>
-    [[gnu::always_inline]] static inline void
-    Step(TNNMLPBatch& b, Group* const* g, const NNMath::Pack<Vec8, G>* x, const NNMath::Pack<Vec8, G>* target,
-         NNMath::Pack<Vec8, G>* scratch) {
-        using V = NNMath::Pack<Vec8, G>;
+    template <int Kind, int FixedInputs, int FixedHidden, int G, class L>
+    [[gnu::always_inline]] static inline void Step(TNNMLPBatch& b, Group* const* g, const Block<L, G>* x,
+                                                   const Block<L, G>* target, Block<L, G>* scratch) {
+        using V = Block<L, G>;
+        constexpr int N = sizeof(V::v) / sizeof(V::v[0]);
         const int I = FixedInputs > 0 ? FixedInputs : b.inputs_;
         const int H = FixedHidden > 0 ? FixedHidden : b.hidden_;
         const int O = b.outputs_;
@@ -54,11 +79,11 @@ struct TNNMLPBatch::Kernel {
         const double rate = b.learningRate_;
         const auto load = [&](Lanes8 Group::*array, int j) __attribute__((always_inline)) {
             V v;
-            for (int l = 0; l < G; ++l) v.v[l] = (g[l]->*array)[static_cast<size_t>(j)];
+            for (int l = 0; l < G; ++l) Put(v, l, (g[l]->*array)[static_cast<size_t>(j)]);
             return v;
         };
         const auto store = [&](Lanes8 Group::*array, int j, const V& v) __attribute__((always_inline)) {
-            for (int l = 0; l < G; ++l) (g[l]->*array)[static_cast<size_t>(j)] = v.v[l];
+            for (int l = 0; l < G; ++l) (g[l]->*array)[static_cast<size_t>(j)] = Get(v, l);
         };
         constexpr int Local = FixedHidden > 0 ? FixedHidden : 1;
         V localSum[Local];
@@ -81,10 +106,10 @@ struct TNNMLPBatch::Kernel {
         if constexpr (FixedHidden > 0) {
             for (int h = 0; h < H; ++h) localOut[h] = sum[h];
             ho = localOut;
-            ActivateAll<logisticHidden, FixedHidden * G <= 8 ? FixedHidden * G : 8>(ho, H);
+            ActivateAll<logisticHidden, FixedHidden * N <= 8 ? FixedHidden * N : (N > 8 ? N : 8)>(ho, H);
         } else {
             for (int h = 0; h < H; ++h) ho[h] = sum[h];
-            ActivateAll<logisticHidden, G>(ho, H);
+            ActivateAll<logisticHidden, N>(ho, H);
         }
         for (int o = 0; o < O; ++o) {
             V s{};
@@ -124,49 +149,49 @@ struct TNNMLPBatch::Kernel {
     }
 
     // The working vectors of G groups stepped together.
-    template <int G> struct Work {
+    template <int G, class L> struct Work {
         Work(size_t scratch, size_t feed) : Scratch(scratch), Feed(feed) {}
-        std::vector<NNMath::Pack<Vec8, G>> Scratch;
-        std::vector<NNMath::Pack<Vec8, G>> Feed;
+        std::vector<Block<L, G>> Scratch;
+        std::vector<Block<L, G>> Feed;
     };
 
     // The scaled input and target of groups first..first+G-1 as vectors:
     // every lane gets x and target, except that with fresh inputs the lanes
     // in their first epoch get freshX and freshTarget.
-    template <int G>
-    [[gnu::always_inline]] static inline void Feed(const TNNMLPBatch& b, size_t first, int inputs,
-                                                   int outputs, const double* x, const double* target,
-                                                   const double* freshX, const double* freshTarget,
-                                                   NNMath::Pack<Vec8, G>* xv, NNMath::Pack<Vec8, G>* tv) {
+    template <int G, class L>
+    [[gnu::always_inline]] static inline void
+    Feed(const TNNMLPBatch& b, size_t first, int inputs, int outputs, const double* x, const double* target,
+         const double* freshX, const double* freshTarget, Block<L, G>* xv, Block<L, G>* tv) {
         for (int l = 0; l < G; ++l) {
             const size_t group = first + static_cast<size_t>(l);
             for (int i = 0; i < inputs; ++i) {
                 Vec8 v = Vec8{} + x[i];
                 if (freshX != nullptr) v = NNMath::Select(b.freshMask_[group], Vec8{} + freshX[i], v);
-                xv[i].v[l] = v;
+                Put(xv[i], l, v);
             }
             for (int o = 0; o < outputs; ++o) {
                 Vec8 v = Vec8{} + target[o];
                 if (freshTarget != nullptr)
                     v = NNMath::Select(b.freshMask_[group], Vec8{} + freshTarget[o], v);
-                tv[o].v[l] = v;
+                Put(tv[o], l, v);
             }
         }
     }
 
-    template <int Kind, int FixedInputs, int FixedHidden>
+    template <int Kind, int FixedInputs, int FixedHidden, class L>
     [[gnu::always_inline]] static inline void Run(TNNMLPBatch& b, const std::atomic<bool>* stop) {
         const int I = FixedInputs > 0 ? FixedInputs : b.inputs_;
         const int O = b.outputs_;
-        // Groups in lock step where the shape is fixed: four at a time, then
-        // a pair, then one (a shape that is not fixed goes one at a time).
-        constexpr int G = FixedHidden > 0 ? 4 : 1;
+        // Groups in lock step where the shape is fixed and the lanes are
+        // vectors: four at a time, then a pair, then one (otherwise one at a
+        // time).
+        constexpr int G = FixedHidden > 0 && std::is_same_v<L, Vec8> ? 4 : 1;
         const double tolerance = b.tolerance_;
         const auto scratchSize = static_cast<size_t>(2 * b.hidden_ + 2 * O);
         const auto feedSize = static_cast<size_t>(I + O);
-        Work<G> work(scratchSize, feedSize);
-        Work<2> workPair(FixedHidden > 0 ? scratchSize : 0, FixedHidden > 0 ? feedSize : 0);
-        Work<1> workOne(scratchSize, feedSize);
+        Work<G, L> work(scratchSize, feedSize);
+        Work<2, L> workPair(FixedHidden > 0 ? scratchSize : 0, FixedHidden > 0 ? feedSize : 0);
+        Work<1, L> workOne(scratchSize, feedSize);
         const size_t groups = b.groups_.size();
         const auto II = static_cast<size_t>(I);
         const auto OO = static_cast<size_t>(O);
@@ -204,12 +229,13 @@ struct TNNMLPBatch::Kernel {
                 const double* freshX = mixed ? &b.freshInput_[kk * II] : nullptr;
                 const double* freshTarget = mixed ? &b.freshTarget_[kk * OO] : nullptr;
                 size_t first = 0;
-                const auto advance = [&]<int N>(Work<N> & w) __attribute__((always_inline)) {
+                const auto advance = [&]<int N>(Work<N, L> & w) __attribute__((always_inline)) {
                     Group* g[N];
                     for (int l = 0; l < N; ++l) g[l] = &b.groups_[first + static_cast<size_t>(l)];
-                    Feed<N>(b, first, I, O, x, target, freshX, freshTarget, w.Feed.data(), w.Feed.data() + I);
-                    Step<Kind, FixedInputs, FixedHidden, N>(b, g, w.Feed.data(), w.Feed.data() + I,
-                                                            w.Scratch.data());
+                    Feed<N, L>(b, first, I, O, x, target, freshX, freshTarget, w.Feed.data(),
+                               w.Feed.data() + I);
+                    Step<Kind, FixedInputs, FixedHidden, N, L>(b, g, w.Feed.data(), w.Feed.data() + I,
+                                                               w.Scratch.data());
                     first += N;
                 };
                 while (first + G <= groups) advance(work);
@@ -290,35 +316,40 @@ struct TNNMLPBatch::Kernel {
         b.settled_ = true;
     }
 
-    template <int FixedInputs, int FixedHidden>
+    template <int FixedInputs, int FixedHidden, class L>
     [[gnu::always_inline]] static inline void RunKind(TNNMLPBatch& b, const std::atomic<bool>* stop) {
         switch (b.activation_) {
         case 0:
-            Run<0, FixedInputs, FixedHidden>(b, stop);
+            Run<0, FixedInputs, FixedHidden, L>(b, stop);
             break;
         case 1:
-            Run<1, FixedInputs, FixedHidden>(b, stop);
+            Run<1, FixedInputs, FixedHidden, L>(b, stop);
             break;
         default:
-            Run<2, FixedInputs, FixedHidden>(b, stop);
+            Run<2, FixedInputs, FixedHidden, L>(b, stop);
             break;
         }
     }
 
+    template <class L>
     [[gnu::always_inline]] static inline void RunAny(TNNMLPBatch& b, const std::atomic<bool>* stop) {
         if (b.inputs_ == 5 && b.hidden_ == 8)
-            RunKind<5, 8>(b, stop);
+            RunKind<5, 8, L>(b, stop);
         else
-            RunKind<0, 0>(b, stop);
+            RunKind<0, 0, L>(b, stop);
     }
 
     [[gnu::target("avx512f")]] static void RunAVX512(TNNMLPBatch& b, const std::atomic<bool>* stop) {
-        RunAny(b, stop);
+        RunAny<Vec8>(b, stop);
     }
+    // Without AVX-512 the compiler splits eight-double vectors poorly, so the
+    // AVX2 kernel holds a group's lanes as eight separate doubles: eight
+    // independent chains, which it runs side by side and packs into 256-bit
+    // registers where it can.
     [[gnu::target("avx2,fma")]] static void RunAVX2(TNNMLPBatch& b, const std::atomic<bool>* stop) {
-        RunAny(b, stop);
+        RunAny<double>(b, stop);
     }
-    static void RunPortable(TNNMLPBatch& b, const std::atomic<bool>* stop) { RunAny(b, stop); }
+    static void RunPortable(TNNMLPBatch& b, const std::atomic<bool>* stop) { RunAny<Vec8>(b, stop); }
 };
 
 TNNMLPBatch::TNNMLPBatch(const TNNMLP& prototype, int lanes, Path path)
