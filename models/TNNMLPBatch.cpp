@@ -190,7 +190,7 @@ struct TNNMLPBatch::Kernel {
         const auto scratchSize = static_cast<size_t>(2 * b.hidden_ + 2 * O);
         const auto feedSize = static_cast<size_t>(I + O);
         Work<G, L> work(scratchSize, feedSize);
-        Work<2, L> workPair(FixedHidden > 0 ? scratchSize : 0, FixedHidden > 0 ? feedSize : 0);
+        Work<2, L> workPair(G > 2 ? scratchSize : 0, G > 2 ? feedSize : 0); // used only after blocks of four
         Work<1, L> workOne(scratchSize, feedSize);
         const size_t groups = b.groups_.size();
         const auto II = static_cast<size_t>(I);
