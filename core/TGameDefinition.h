@@ -8,9 +8,13 @@
 //   [HTML]    SourceFile (the page inside the ZIP archive), and the 1-based
 //             cell indices LoteryNumberColumn, BallsStartColumn and the
 //             number of ball cells BallsCount (decimal integers, default 0)
+//   [Premios] Faixas: the prize tiers as hit counts separated by commas,
+//             highest first ("6,5,4"); read on its own (ReadPrizeTiers), so
+//             that a fault there never stops the update
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TGameDefinition {
 public:
@@ -40,6 +44,15 @@ public:
     static std::string ChangeExtension(std::string_view fileName, std::string_view extension);
     static std::string DefinitionFileName(std::string_view dataFileName);
     static std::string BackupFileName(std::string_view dataFileName);
+
+    // The prize tiers of a game whose combinations hold k balls: the hit
+    // counts of `Premios`/`Faixas`, sorted from most to fewest hits, each
+    // once. Without the key (or without the file) every hit count from k down
+    // to 1. A value that is not a list of integers in 0..k leaves the tiers at
+    // that default and gives the user's message in `error` (empty otherwise).
+    static std::vector<int32_t> ReadPrizeTiers(const std::string& iniFileName, int32_t k, std::string& error);
+    static std::vector<int32_t> PrizeTiersFromText(std::string_view text, int32_t k, std::string& error);
+    static std::vector<int32_t> DefaultPrizeTiers(int32_t k);
 
 private:
     template <class Ini> bool Read(const Ini& ini, std::string& error);
