@@ -1,19 +1,23 @@
 // Command-line companion of the analyser: a game's figures and draws table,
 // and the CSN converter. Each subcommand is one entry of the table below.
 #include "NumberText.h"
+#include "TBetChecker.h"
 #include "TCSN.h"
 #include "TCombinationSearch.h"
 #include "TDrawTable.h"
+#include "TGameDefinition.h"
 #include "TGameFigures.h"
 #include "TLottery.h"
 #include "TRecurrenceAnalysis.h"
 #include "TResultsUpdate.h"
 
+#include <QJsonDocument>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -339,6 +343,56 @@ int Search(Arguments args) {
     return std::fflush(stdout) == 0 ? 0 : Failure;
 }
 
+// "Conferir apostas": every bet of a bets file against the game's contests,
+// per bet its prize tiers and best result, and the totals against chance.
+int Check(Arguments args) {
+    const std::string usage =
+        "uso: tovisca-cli check ARQUIVO APOSTAS [--from C] [--to C] [--format tsv|json]";
+    if (args.size() < 2) return Fail(usage, UsageError);
+    std::optional<int> from;
+    std::optional<int> to;
+    bool json = false;
+    for (size_t i = 2; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (option != "--from" && option != "--to" && option != "--format")
+            return Fail("opção desconhecida: " + option + "\n" + usage, UsageError);
+        if (i + 1 >= args.size()) return Fail("falta o valor de " + option + "\n" + usage, UsageError);
+        const std::string& value = args[++i];
+        if (option == "--format") {
+            if (value != "tsv" && value != "json")
+                return Fail("formato desconhecido: " + value + " (tsv ou json)", UsageError);
+            json = value == "json";
+            continue;
+        }
+        int contest = 0;
+        if (!NumberText::TryParseInt(value, contest))
+            return Fail(NumberText::InvalidIntegerMessage(value), UsageError);
+        (option == "--from" ? from : to) = contest;
+    }
+    if (from && to && *from > *to) return Fail("--from deve ser no máximo --to.", UsageError);
+
+    std::string error;
+    const auto lottery = LoadGame(args[0], error);
+    if (!lottery) return Fail(error);
+    const int32_t k = lottery->PerCombination();
+    const std::vector<int32_t> tiers =
+        TGameDefinition::ReadPrizeTiers(TGameDefinition::DefinitionFileName(args[0]), k, error);
+    // A bad tier list only costs the game's own tiers: every hit count is shown.
+    if (!error.empty()) std::fprintf(stderr, "tovisca-cli: %s\n", error.c_str());
+    const TBetChecker checker(TBetChecker::GameOf(*lottery));
+    const TBetList bets = TBetList::Load(args[1], checker.Rules(), error);
+    if (!error.empty()) return Fail(args[1] + ": " + error);
+    if (bets.Empty()) return Fail("nenhuma aposta em " + args[1]);
+    const TBetChecker::Range range = checker.RangeOf(from.value_or(INT32_MIN), to.value_or(INT32_MAX));
+    const TBetChecker::Result result = checker.Run(bets, range, tiers);
+    if (json)
+        Print(QJsonDocument(TBetChecker::ToJson(result, bets)).toJson(QJsonDocument::Compact).toStdString() +
+              "\n");
+    else
+        Print(TBetChecker::ToTsv(result, bets));
+    return std::fflush(stdout) == 0 ? 0 : Failure;
+}
+
 struct Command {
     const char* name;
     const char* usage;
@@ -353,6 +407,7 @@ constexpr Command Commands[] = {
      "search MODO ARQUIVO [opções]     buscas de combinações (recurrence, best, consecutive, filter)",
      Search},
     {"update", "update ARQUIVO                  atualiza o jogo pela internet, sem perguntar", Update},
+    {"check", "check ARQUIVO APOSTAS [--from C] [--to C] [--format tsv|json]   confere apostas", Check},
 };
 
 int Usage() {
