@@ -9,6 +9,7 @@
 #include <atomic>
 #include <bit>
 #include <boost/math/distributions/hypergeometric.hpp>
+#include <charconv>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -25,8 +26,8 @@ struct Job {
     int32_t words = 0;
     int32_t draws = 0;
     int32_t firstBall = 0;
-    int32_t maxHits = 0;            // below 2^P
-    const int32_t* tiers = nullptr; // most hits first, each at most maxHits
+    int32_t maxHits = 0;                // below 2^P
+    const uint64_t* patterns = nullptr; // [tier][plane]: all ones where the tier's bit is 1
     int32_t tierCount = 0;
     const TBetList* bets = nullptr;
     int32_t* tierCounts = nullptr; // [bet][tier]
@@ -34,17 +35,17 @@ struct Job {
 };
 
 // Bets [begin, end) of the job with P counter planes. For each word of 64
-// draws the bet's balls are summed into the planes, then the hit counts are
-// decoded from the most down: every tier is counted, and a hit count above
-// the best so far moves the best (with the newest draw of the word that has
-// it). Padding bits past the last draw are 0 in every set, so they read as
-// 0 hits: the 0 tier is masked to the real draws.
+// draws the bet's balls are summed into the planes; each tier's draws are
+// those whose planes equal the tier's bits, and a word holding a draw with
+// at least the best hits so far is searched for its most hits and newest
+// such draw. Padding bits past the last draw are 0 in every set, so they
+// read as 0 hits: they are masked off.
 template <int P> [[gnu::always_inline]] inline void CheckBets(const Job& job, size_t begin, size_t end) {
     const uint64_t* sets = job.sets;
     const int32_t words = job.words;
     const int32_t maxHits = job.maxHits;
     const int32_t tierCount = job.tierCount;
-    const int32_t* tiers = job.tiers;
+    const uint64_t* patterns = job.patterns;
     const uint64_t lastValid = job.draws % 64 == 0 ? ~uint64_t{0} : (uint64_t{1} << (job.draws % 64)) - 1;
     int32_t rows[TBetChecker::MaxBetBalls];
     for (size_t b = begin; b < end; ++b) {
@@ -79,21 +80,33 @@ template <int P> [[gnu::always_inline]] inline void CheckBets(const Job& job, si
                 }
             }
             const uint64_t valid = w == words - 1 ? lastValid : ~uint64_t{0};
-            int32_t t = 0;
-            for (int32_t h = maxHits; h >= 0; --h) {
-                const bool tier = t < tierCount && tiers[t] == h;
-                if (!tier && (h < best || h == 0)) {
-                    if (t >= tierCount) break;
-                    continue;
-                }
-                uint64_t mask = valid;
-                for (int j = 0; j < P; ++j) mask &= ((h >> j) & 1) ? c[j] : ~c[j];
-                const int32_t n = __builtin_popcountll(mask);
-                if (tier) counts[t++] += n;
-                // Words go oldest first and ties move on: the newest draw wins.
-                if (n != 0 && h >= best && h > 0) {
-                    best = h;
-                    bestDraw = w * 64 + 63 - __builtin_clzll(mask);
+            // Tier t: the draws whose planes spell it, bit for bit.
+            for (int32_t t = 0; t < tierCount; ++t) {
+                uint64_t differ = 0;
+                for (int j = 0; j < P; ++j) differ |= c[j] ^ patterns[t * P + j];
+                counts[t] += __builtin_popcountll(valid & ~differ);
+            }
+            // The draws with at least `best` hits (best >= 1): compared from
+            // the top plane down, as long as the planes equal best's bits.
+            uint64_t greater = 0;
+            uint64_t equal = valid;
+            for (int j = P - 1; j >= 0; --j) {
+                const uint64_t bit = ((best >> j) & 1) ? ~uint64_t{0} : 0;
+                greater |= equal & c[j] & ~bit;
+                equal &= ~(c[j] ^ bit);
+            }
+            uint64_t any = 0;
+            for (int j = 0; j < P; ++j) any |= c[j];
+            if ((best == 0 ? any : greater | equal) != 0) {
+                // Rare once the best is high: the word's most hits, newest draw.
+                for (int32_t h = maxHits; h >= std::max(best, 1); --h) {
+                    uint64_t mask = valid;
+                    for (int j = 0; j < P; ++j) mask &= ((h >> j) & 1) ? c[j] : ~c[j];
+                    if (mask != 0) {
+                        best = h;
+                        bestDraw = w * 64 + 63 - __builtin_clzll(mask);
+                        break;
+                    }
                 }
             }
         }
@@ -254,17 +267,20 @@ TBetChecker::Result TBetChecker::Run(const TBetList& bets, Range range, const st
 
     std::vector<int32_t> kernelCounts(count * kernelTiers.size(), 0);
     result.Bets.assign(count, {});
+    const int planes = std::max(1, static_cast<int>(std::bit_width(static_cast<uint32_t>(maxHits))));
+    std::vector<uint64_t> patterns;
+    for (const int32_t h : kernelTiers)
+        for (int j = 0; j < planes; ++j) patterns.push_back(((h >> j) & 1) ? ~uint64_t{0} : 0);
     const Job job{sets.data(),
                   words,
                   draws,
                   first,
                   maxHits,
-                  kernelTiers.data(),
+                  patterns.data(),
                   static_cast<int32_t>(kernelTiers.size()),
                   &bets,
                   kernelCounts.data(),
                   result.Bets.data()};
-    const int planes = std::max(1, static_cast<int>(std::bit_width(static_cast<uint32_t>(maxHits))));
     const Kernel kernel = Choose(planes, FastAvailable(), std::make_integer_sequence<int, 11>());
     if (!kernel) throw std::invalid_argument("TBetChecker: too many hits per draw");
 
@@ -400,7 +416,29 @@ std::string TBetChecker::ToTsv(const Result& result, const TBetList& bets) {
           result.Contests > 0 ? NumberText::FormatInt(result.LastContest) : std::string()});
     out += '\n';
     line(TableHeader(result));
-    for (size_t b = 0; b < result.Bets.size(); ++b) line(TableRow(result, bets, b));
+    // The rows as TableRow writes them, straight into the text: a million
+    // bets make a million rows.
+    const auto number = [&out](long long value) {
+        char digits[24];
+        const auto [end, ignored] = std::to_chars(digits, digits + sizeof digits, value);
+        out.append(digits, end);
+    };
+    for (size_t b = 0; b < result.Bets.size(); ++b) {
+        const std::span<const int32_t> bet = bets.Bet(b);
+        for (size_t i = 0; i < bet.size(); ++i) {
+            if (i > 0) out += ' ';
+            number(bet[i]);
+        }
+        for (size_t t = 0; t < result.Tiers.size(); ++t) {
+            out += '\t';
+            number(result.Count(b, t));
+        }
+        out += '\t';
+        number(result.Bets[b].Best);
+        out += '\t';
+        if (result.Contests > 0) number(result.Bets[b].BestContest);
+        out += '\n';
+    }
     out += '\n';
     line(TotalsHeader());
     for (const auto& row : TotalsRows(result)) line(row);
