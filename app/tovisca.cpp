@@ -1,5 +1,6 @@
 // The analyser's window program: the main window, and a game window for each
 // file named on the command line.
+#include "TBetCheckForm.h"
 #include "TForm2.h"
 #include "TForm4.h"
 #include "TForm9.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     TForm10::Install(mainWindow);
     TForm5::Install(mainWindow);
     TForm8::Install(mainWindow);
+    TBetCheckForm::Install(mainWindow);
     TUpdateRunner::Install(mainWindow);
     // Without a window manager "maximised" means nothing: take the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())

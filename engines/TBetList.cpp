@@ -50,7 +50,8 @@ std::string TBetList::Text(std::span<const int32_t> bet) {
     return text;
 }
 
-TBetList TBetList::Parse(std::string_view text, const Rules& rules, std::string& error) {
+TBetList TBetList::Parse(std::string_view text, const Rules& rules, std::string& error,
+                         const std::atomic<bool>* stop) {
     error.clear();
     TBetList list;
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
@@ -69,6 +70,7 @@ TBetList TBetList::Parse(std::string_view text, const Rules& rules, std::string&
     const size_t size = text.size();
     while (i < size) {
         ++line;
+        if (stop && line % 4096 == 0 && stop->load(std::memory_order_relaxed)) return TBetList();
         size_t end = i;
         while (end < size && !IsLineEnd(text[end])) ++end;
         const size_t next =
@@ -124,7 +126,8 @@ TBetList TBetList::Parse(std::string_view text, const Rules& rules, std::string&
     return list;
 }
 
-TBetList TBetList::Load(const std::string& fileName, const Rules& rules, std::string& error) {
+TBetList TBetList::Load(const std::string& fileName, const Rules& rules, std::string& error,
+                        const std::atomic<bool>* stop) {
     std::ifstream in(fileName, std::ios::binary);
     if (!in) {
         error = "Não foi possível abrir o arquivo de apostas " + fileName + ".";
@@ -143,5 +146,5 @@ TBetList TBetList::Load(const std::string& fileName, const Rules& rules, std::st
         error = "Não foi possível ler o arquivo de apostas " + fileName + ".";
         return TBetList();
     }
-    return Parse(text, rules, error);
+    return Parse(text, rules, error, stop);
 }

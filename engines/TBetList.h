@@ -11,6 +11,7 @@
 //
 // All bets sit in one array, bet after bet, so a file of millions of bets
 // costs two allocations, not one per bet.
+#include <atomic>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -52,10 +53,13 @@ public:
     // `error` holds the user's message with the line number; bad lines are a
     // ball outside the game, a repeated ball, fewer than k balls, or a word
     // that is not a whole number. A text without any bet gives an empty list
-    // and no error.
-    static TBetList Parse(std::string_view text, const Rules& rules, std::string& error);
+    // and no error. When `stop` becomes true (checked every few thousand
+    // lines) the reading ends with an empty list and no error.
+    static TBetList Parse(std::string_view text, const Rules& rules, std::string& error,
+                          const std::atomic<bool>* stop = nullptr);
     // The same from a file; a file that cannot be read gives its own message.
-    static TBetList Load(const std::string& fileName, const Rules& rules, std::string& error);
+    static TBetList Load(const std::string& fileName, const Rules& rules, std::string& error,
+                         const std::atomic<bool>* stop = nullptr);
 
 private:
     std::vector<int32_t> balls_;

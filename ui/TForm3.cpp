@@ -209,6 +209,7 @@ void TForm3::BuildCommands() {
         {TLottery::Recurrence, "Análise recorrencial", "Anliserecorrencial1", QKeySequence(Qt::Key_F12)},
         {TLottery::PositionalBayesian, "Análise posicional/bayesiana", "Anliseposicionalbayesiana1",
          QKeySequence(Qt::CTRL | Qt::Key_F6)},
+        {TLottery::BetCheck, "Conferir apostas", "Conferirapostas1", QKeySequence(Qt::CTRL | Qt::Key_K)},
     }};
     int button = 1;
     for (const AnalysisCommand& command : commands) {
@@ -217,6 +218,8 @@ void TForm3::BuildCommands() {
         connect(action, &QAction::triggered, this, [this, kind] { OpenAnalysis(kind); });
         analysisActions_[static_cast<size_t>(kind)] = action;
         toolsMenu_->addAction(action);
+        // The tool bar keeps the analyses; checking bets is in the menu only.
+        if (kind == TLottery::BetCheck) continue;
         toolBar_->addAction(action);
         toolBar_->widgetForAction(action)->setObjectName(QStringLiteral("ToolButton%1").arg(button++));
     }
