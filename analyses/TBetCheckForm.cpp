@@ -188,6 +188,8 @@ void TBetCheckForm::BuildOwnControls() {
     sg2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     sg2->setSelectionMode(QAbstractItemView::SingleSelection);
     sg2->setWordWrap(false);
+    // Wide enough for its three columns; the chart takes the rest.
+    sg2->setMaximumWidth(sg2->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 40);
     AttachGrid(sg2);
     Chart1 = new TChartView(lower);
     Chart1->setObjectName(QStringLiteral("Chart1"));
@@ -282,7 +284,7 @@ void TBetCheckForm::ShowOutcome(std::shared_ptr<Outcome> outcome) {
     outcome_ = std::move(outcome);
     const TBetChecker::Result& result = outcome_->Result;
     model_->SetData(&outcome_->Bets, &result);
-    grid_->resizeColumnToContents(0);
+    grid_->resizeColumnsToContents();
     ShowTotals();
     if (result.Bets.empty()) {
         // Stopped while the bets were being read.
@@ -342,10 +344,14 @@ void TBetCheckForm::BetSelected() {
         const std::vector<int32_t>& contests = engine_->GetGame().Contests;
         for (size_t d = 0; d < hits.size(); ++d)
             Series1->Append(contests[static_cast<size_t>(range.Begin) + d], hits[d]);
+        // Whole hit counts, the most of them inside the plot, not on its edge.
+        const int32_t top = hits.empty() ? 1 : std::max(1, *std::max_element(hits.begin(), hits.end()));
+        Chart1->SetLeftAxisRange(-0.25, top + 0.25);
         Chart1->SetTitle(QStringLiteral("Acertos por concurso: ") +
                          Text(TBetList::Text(outcome_->Bets.Bet(static_cast<size_t>(row)))));
     } else {
         Chart1->SetTitle(QStringLiteral("Acertos por concurso"));
+        Chart1->SetAutomaticAxes();
     }
     Series1->Redraw();
 }
