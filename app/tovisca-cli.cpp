@@ -11,7 +11,6 @@
 #include "TRecurrenceAnalysis.h"
 #include "TResultsUpdate.h"
 
-#include <QJsonDocument>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -386,8 +385,7 @@ int Check(Arguments args) {
     const TBetChecker::Range range = checker.RangeOf(from.value_or(INT32_MIN), to.value_or(INT32_MAX));
     const TBetChecker::Result result = checker.Run(bets, range, tiers);
     if (json)
-        Print(QJsonDocument(TBetChecker::ToJson(result, bets)).toJson(QJsonDocument::Compact).toStdString() +
-              "\n");
+        Print(TBetChecker::ToJsonText(result, bets) + "\n");
     else
         Print(TBetChecker::ToTsv(result, bets));
     return std::fflush(stdout) == 0 ? 0 : Failure;

@@ -481,3 +481,69 @@ QJsonObject TBetChecker::ToJson(const Result& result, const TBetList& bets) {
     root.insert(QStringLiteral("totals"), totals);
     return root;
 }
+
+std::string TBetChecker::ToJsonText(const Result& result, const TBetList& bets) {
+    std::string out;
+    out.reserve(result.Bets.size() * (60 + 12 * result.Tiers.size()) + 256);
+    const auto number = [&out](auto value) {
+        char digits[32];
+        const auto [end, ignored] = std::to_chars(digits, digits + sizeof digits, value);
+        out.append(digits, end);
+    };
+    // Tier keys in the order a JSON object keeps them: as sorted text.
+    std::vector<size_t> order(result.Tiers.size());
+    for (size_t t = 0; t < order.size(); ++t) order[t] = t;
+    std::sort(order.begin(), order.end(),
+              [&](size_t a, size_t b) { return Key(result.Tiers[a]) < Key(result.Tiers[b]); });
+    const auto tierObject = [&](const auto& valueOf) {
+        out += '{';
+        for (size_t i = 0; i < order.size(); ++i) {
+            if (i > 0) out += ',';
+            out += '"';
+            number(result.Tiers[order[i]]);
+            out += "\":";
+            number(valueOf(order[i]));
+        }
+        out += '}';
+    };
+    out += "{\"bets\":[";
+    for (size_t b = 0; b < result.Bets.size(); ++b) {
+        if (b > 0) out += ',';
+        out += "{\"balls\":[";
+        const std::span<const int32_t> bet = bets.Bet(b);
+        for (size_t i = 0; i < bet.size(); ++i) {
+            if (i > 0) out += ',';
+            number(bet[i]);
+        }
+        out += "],\"best\":";
+        number(result.Bets[b].Best);
+        out += ",\"best_contest\":";
+        if (result.Contests > 0)
+            number(result.Bets[b].BestContest);
+        else
+            out += "null";
+        out += ",\"tiers\":";
+        tierObject([&](size_t t) { return result.Count(b, t); });
+        out += '}';
+    }
+    out += "],\"contests\":";
+    number(result.Contests);
+    out += ",\"from\":";
+    if (result.Contests > 0)
+        number(result.FirstContest);
+    else
+        out += "null";
+    out += ",\"stopped\":";
+    out += result.Stopped ? "true" : "false";
+    out += ",\"to\":";
+    if (result.Contests > 0)
+        number(result.LastContest);
+    else
+        out += "null";
+    out += ",\"totals\":{\"expected\":";
+    tierObject([&](size_t t) { return result.Expected[t]; });
+    out += ",\"observed\":";
+    tierObject([&](size_t t) { return result.Observed[t]; });
+    out += "}}";
+    return out;
+}

@@ -122,6 +122,9 @@ public:
     static std::vector<std::vector<std::string>> TotalsRows(const Result& result);
     static std::string ToTsv(const Result& result, const TBetList& bets);
     static QJsonObject ToJson(const Result& result, const TBetList& bets);
+    // The same JSON written straight as compact text (what ToJson's document
+    // holds, keys sorted alike), for a million bets without a million objects.
+    static std::string ToJsonText(const Result& result, const TBetList& bets);
 
 private:
     Game game_;

@@ -9,6 +9,7 @@
 #include "TempFiles.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -333,6 +334,22 @@ TEST(TBetChecker, ReportsAsTabSeparatedTextAndJson) {
     EXPECT_EQ(totals["observed"].toObject()["3"].toDouble(), 1);
     EXPECT_NEAR(totals["expected"].toObject()["3"].toDouble(), 2.0 / 120.0, 1e-15);
     EXPECT_NEAR(totals["expected"].toObject()["2"].toDouble(), 2 * 21.0 / 120.0, 1e-15);
+    // The streamed text is the same document, byte for byte.
+    EXPECT_EQ(TBetChecker::ToJsonText(result, bets),
+              QJsonDocument(json).toJson(QJsonDocument::Compact).toStdString());
+}
+
+TEST(TBetChecker, StreamedJsonIsTheJsonDocument) {
+    std::mt19937 random(5);
+    const TBetChecker checker(RandomGame(100, 20, true, 90, random));
+    const TBetList bets = RandomBets(checker.GetGame(), 40, 20, 50, random);
+    for (const auto range : {checker.Whole(), checker.RangeOf(1000, 2000)}) {
+        const TBetChecker::Result result = checker.Run(bets, range, {20, 19, 18, 17, 16, 15, 0});
+        const QJsonObject document = TBetChecker::ToJson(result, bets);
+        EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(TBetChecker::ToJsonText(result, bets)))
+                      .object(),
+                  document);
+    }
 }
 
 } // namespace
