@@ -1,8 +1,10 @@
 #include "TCliGame.h"
 
+#include "TCliArguments.h"
 #include "TCliError.h"
 #include "TLottery.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <new>
 
@@ -25,4 +27,14 @@ std::unique_ptr<TLottery> TCliGame::LoadWithDraws(const std::string& fileName) {
     if (lottery->PerCombination() < 1 || lottery->DrawCount < 1)
         throw TCliError::Failure("jogo sem concursos: " + fileName);
     return lottery;
+}
+
+int TCliGame::SampleSize(const TCliArguments& arguments, const TLottery& lottery) {
+    const auto asked = arguments.Int("--sample", 1, 1'000'000'000);
+    const int draws = lottery.DrawCount;
+    return static_cast<int>(std::clamp<int64_t>(asked, std::min(10, draws), draws));
+}
+
+const char* TCliGame::SampleHelp() {
+    return "amostra: os últimos S concursos (de 10 ao número de concursos)";
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+class TCliArguments;
 class TLottery;
 
 class TCliGame {
@@ -12,4 +13,10 @@ public:
     static std::unique_ptr<TLottery> Load(const std::string& fileName);
     // As Load, for an analysis: the game must hold at least one draw.
     static std::unique_ptr<TLottery> LoadWithDraws(const std::string& fileName);
+    // The option --sample as the windows' sample up-down takes it: at least
+    // 10 (or the whole of a shorter history), at most the number of draws. A
+    // value below 1 or not an integer is a usage error.
+    static int SampleSize(const TCliArguments& arguments, const TLottery& lottery);
+    // The usage text of --sample's help, for the commands' declarations.
+    static const char* SampleHelp();
 };

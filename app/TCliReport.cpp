@@ -27,7 +27,7 @@ std::string TCliReport::Text(const std::string& command) const {
     if (!IsJson()) return tsv_;
     QJsonObject object = Json;
     object.insert(QLatin1String("command"), QString::fromStdString(command));
-    return QJsonDocument(object).toJson(QJsonDocument::Indented).toStdString();
+    return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + "\n";
 }
 
 void TCliReport::WriteNow(const std::string& text) {

@@ -22,6 +22,8 @@ TCliCommand DrawsCommand();
 TCliCommand CsnCommand();
 TCliCommand SearchCommand();
 TCliCommand UpdateCommand();
+TCliCommand LexicoCommand();
+TCliCommand DelayCommand();
 
 namespace {
 
@@ -32,6 +34,8 @@ std::vector<TCliCommand> Commands() {
         CsnCommand(),
         SearchCommand(),
         UpdateCommand(),
+        LexicoCommand(),
+        DelayCommand(),
     };
 }
 
