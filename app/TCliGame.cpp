@@ -29,8 +29,8 @@ std::unique_ptr<TLottery> TCliGame::LoadWithDraws(const std::string& fileName) {
     return lottery;
 }
 
-int TCliGame::SampleSize(const TCliArguments& arguments, const TLottery& lottery) {
-    const auto asked = arguments.Int("--sample", 1, 1'000'000'000);
+int TCliGame::SampleSize(const TCliArguments& arguments, const TLottery& lottery, int fallback) {
+    const auto asked = arguments.OptionalInt("--sample", 1, 1'000'000'000).value_or(fallback);
     const int draws = lottery.DrawCount;
     return static_cast<int>(std::clamp<int64_t>(asked, std::min(10, draws), draws));
 }

@@ -16,7 +16,8 @@ public:
     // The option --sample as the windows' sample up-down takes it: at least
     // 10 (or the whole of a shorter history), at most the number of draws. A
     // value below 1 or not an integer is a usage error.
-    static int SampleSize(const TCliArguments& arguments, const TLottery& lottery);
+    // Without --sample: `fallback` (the window's opening size), cut the same way.
+    static int SampleSize(const TCliArguments& arguments, const TLottery& lottery, int fallback = 0);
     // The usage text of --sample's help, for the commands' declarations.
     static const char* SampleHelp();
 };

@@ -24,6 +24,10 @@ TCliCommand SearchCommand();
 TCliCommand UpdateCommand();
 TCliCommand LexicoCommand();
 TCliCommand DelayCommand();
+TCliCommand PositionalCommand();
+TCliCommand BayesCommand();
+TCliCommand SegmentCommand();
+TCliCommand PosbayesCommand();
 
 namespace {
 
@@ -36,6 +40,10 @@ std::vector<TCliCommand> Commands() {
         UpdateCommand(),
         LexicoCommand(),
         DelayCommand(),
+        PositionalCommand(),
+        BayesCommand(),
+        SegmentCommand(),
+        PosbayesCommand(),
     };
 }
 
