@@ -90,8 +90,11 @@ TCliCommand LexicoCommand() {
             rows.append(row);
         }
         report.Set("rows", rows);
-        report.Set("passes", trainingPasses);
-        report.Set("error", trainingPasses > 0 ? QJsonValue(error) : QJsonValue());
+        // "Todas as bolas" trains its networks side by side: how many passes
+        // they made, and which reported last, depends on the threads' pace.
+        const bool trained = !all && trainingPasses > 0;
+        report.Set("passes", all ? QJsonValue() : QJsonValue(trainingPasses));
+        report.Set("error", trained ? QJsonValue(error) : QJsonValue());
         report.Set("trained", preview.Trained);
         if (preview.Trained) {
             QJsonObject margin;
