@@ -168,7 +168,8 @@ TEST_F(CommandLineTest, HelpListsEveryCommandAndOption) {
     const CliResult help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.err, "");
-    for (const char* command : {"info", "draws", "csn", "search", "update"}) {
+    for (const char* command :
+         {"info", "draws", "csn", "search", "update", "lexico", "delay", "positional", "bayes", "segment", "posbayes"}) {
         const CliResult own = Run({command, "--help"});
         EXPECT_EQ(own.status, 0);
         EXPECT_EQ(own.out.rfind(std::string("uso: tovisca-cli ") + command + " ", 0), 0u) << own.out;
