@@ -140,7 +140,8 @@ TEST(TCliReport, WritesTheTsvLinesOrOneJsonObject) {
     const std::string text = json.Text("sample");
     std::setlocale(LC_ALL, "C");
     EXPECT_NE(text.find("0.30000000000000004"), std::string::npos) << text;
-    EXPECT_NE(text.find("\"count\": 50063860"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"count\":50063860,"), std::string::npos) << text;
+    EXPECT_EQ(text.back(), '\n');
     QJsonParseError error;
     const QJsonObject object = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error).object();
     ASSERT_EQ(error.error, QJsonParseError::NoError);
