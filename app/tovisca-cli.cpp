@@ -31,6 +31,8 @@ TCliCommand PosbayesCommand();
 
 namespace {
 
+// One command per line, so that branches adding commands merge cleanly.
+// clang-format off
 std::vector<TCliCommand> Commands() {
     return {
         InfoCommand(),
@@ -46,6 +48,7 @@ std::vector<TCliCommand> Commands() {
         PosbayesCommand(),
     };
 }
+// clang-format on
 
 } // namespace
 

@@ -83,7 +83,9 @@ TCliCommand UpdateCommand() {
         UpdateStatusPrinter printer;
         QJsonArray statuses;
         if (report.IsJson())
-            update.OnStatus = [&statuses](const std::string& text) { statuses.append(QString::fromStdString(text)); };
+            update.OnStatus = [&statuses](const std::string& text) {
+                statuses.append(QString::fromStdString(text));
+            };
         else
             update.OnStatus = [&printer](const std::string& text) { printer(text); };
         update.OnConfirm = [] { return true; };

@@ -166,7 +166,8 @@ TEST_F(LexicographicTest, PreviewMemoBlocksFollowTheSkipMode) {
             const Analysis::Prediction& p = preview.Predictions[b];
             EXPECT_EQ(p.Draw, first + static_cast<int>(b));
             EXPECT_EQ(p.Value, std::trunc(p.Value));
-            EXPECT_EQ(p.Ball, p.Value >= 1 && p.Value <= TCSN::Binomial(60, 6) ? analysis.FirstBall(p.Value, 6) : 0);
+            EXPECT_EQ(p.Ball,
+                      p.Value >= 1 && p.Value <= TCSN::Binomial(60, 6) ? analysis.FirstBall(p.Value, 6) : 0);
             EXPECT_EQ(p.HasDistance, static_cast<int>(b) < skip);
         }
     }
