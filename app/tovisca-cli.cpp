@@ -191,9 +191,11 @@ private:
     std::string running_;
 };
 
-// The results update without the question, for scheduled runs.
+// The results update without the question, for scheduled runs; with --from,
+// the import of a file downloaded by hand.
 int Update(Arguments args) {
-    if (args.size() != 1) return Fail("uso: tovisca-cli update ARQUIVO", UsageError);
+    const bool from = args.size() == 3 && args[1] == "--from";
+    if (args.size() != 1 && !from) return Fail("uso: tovisca-cli update ARQUIVO [--from BAIXADO]", UsageError);
     const std::string& fileName = args[0];
     // The draws held now guard against a published table that would drop
     // some; a missing file holds none, a malformed one is not replaced.
@@ -206,6 +208,7 @@ int Update(Arguments args) {
         held = lottery->DrawCount;
     }
     TResultsUpdate update(fileName, held);
+    if (from) update.From = args[2];
     update.ProgressEvery = 100;
     UpdateStatusPrinter printer;
     update.OnStatus = [&printer](const std::string& text) { printer(text); };
@@ -352,7 +355,9 @@ constexpr Command Commands[] = {
     {"search",
      "search MODO ARQUIVO [opções]     buscas de combinações (recurrence, best, consecutive, filter)",
      Search},
-    {"update", "update ARQUIVO                  atualiza o jogo pela internet, sem perguntar", Update},
+    {"update",
+     "update ARQUIVO [--from BAIXADO] atualiza o jogo pela internet, sem perguntar, ou pelo arquivo baixado",
+     Update},
 };
 
 int Usage() {
