@@ -6,6 +6,7 @@
 #include "CoreTestSupport.h"
 #include "LoopbackHttpServer.h"
 #include "TDrawCheck.h"
+#include "TGameDefinition.h"
 #include "TLottery.h"
 #include "TResultsUpdate.h"
 #include "TXlsxReader.h"
@@ -467,4 +468,68 @@ TEST(XlsxReader, ReferencesSharedAndInlineStringsAndEmptyCells) {
     EXPECT_TRUE(official.Read(Official + "xlsx/Mega-Sena.xlsx").Ok);
     official.Sheet = "Outra";
     EXPECT_EQ(official.Read(Official + "xlsx/Mega-Sena.xlsx").Error, "A folha \"Outra\" não existe na planilha.");
+}
+
+TEST_F(OfficialUpdate, CommandLineUpdatesAndImportsWithFaultsOnStderr) {
+    Define("JSON", server_->Url("/api/megasena"));
+    folder_.Write("megasena.csv", FirstDraws(history_, 3039));
+    const std::string errors = root_ + "/err.txt";
+    CliResult result = RunCli({"update", data_}, errors);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_TRUE(result.out.ends_with("\n6 jogo(s) acrescentado(s).\n")) << result.out;
+    EXPECT_EQ(ReadFile(data_), FirstDraws(history_, 3045));
+
+    server_->AddStatus("/api/megasena/3042", 404);
+    folder_.Write("megasena.csv", FirstDraws(history_, 3039));
+    result = RunCli({"update", data_}, errors);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("Ocorreu um erro no recebimento do concurso 3042"), std::string::npos) << result.err;
+    EXPECT_EQ(ReadFile(data_), FirstDraws(history_, 3039));
+
+    folder_.Write("megasena.csv", FirstDraws(history_, 2900));
+    result = RunCli({"update", data_, "--from", Official + "xlsx/Mega-Sena.xlsx"}, errors);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadFile(data_), FirstDraws(history_, 2900) + AscendingLines(history_, 2901, 2981));
+
+    const std::string held = ReadFile(data_);
+    result = RunCli({"update", data_, "--from", Official + "api/megasena/3045.json"}, errors);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "tovisca-cli: Concurso 3045: falta o concurso 2982 antes dele. O arquivo do jogo não foi "
+                          "alterado.\n");
+    EXPECT_EQ(ReadFile(data_), held);
+    EXPECT_EQ(RunCli({"update", data_, "--to", "x"}, errors).status, 2);
+}
+
+TEST_F(OfficialUpdate, ImportIntoAGameWithoutHistoryWritesTheHeaderFirst) {
+    // The first two contests ever; their answers have an empty
+    // "dataProximoConcurso" and "nomeTimeCoracaoMesSorte".
+    Define("JSON", server_->Url("/api/megasena"));
+    const auto result = Run(folder_.Write("first.json", "[" + Answer("megasena", "1") + "," +
+                                                            Answer("megasena", "2") + "]"));
+    ASSERT_EQ(result.Outcome, Outcome::Updated) << result.Message;
+    EXPECT_EQ(ReadFile(data_), FirstDraws(history_, 2));
+    EXPECT_FALSE(std::filesystem::exists(bak_));
+}
+
+// Every bundled Brazilian game has its definition file: the results API at its
+// real address, and columns and a range that fit its history.
+TEST(BundledDefinitions, EveryBrazilianGameHasItsApiAndFitsItsHistory) {
+    for (const std::string game :
+         {"megasena", "lotofacil", "quina", "lotomania", "duplasena", "timemania", "diadesorte"}) {
+        SCOPED_TRACE(game);
+        TGameDefinition definition;
+        std::string error;
+        ASSERT_TRUE(definition.Load(TOVISCA_DATA_DIR "/" + game + ".ini", error)) << error;
+        EXPECT_EQ(definition.Type, "JSON");
+        EXPECT_EQ(definition.Url, "https://servicebus2.caixa.gov.br/portaldeloterias/api/" + game);
+        TDrawCheck check;
+        ASSERT_TRUE(check.LoadHistory(ReadFile(TOVISCA_DATA_DIR "/" + game + ".csv"))) << check.Error();
+        EXPECT_EQ(definition.XlsxBallCount, check.BallCount);
+        EXPECT_EQ(definition.BallCount, check.BallCount);
+        EXPECT_EQ(definition.LowestBall, check.Lowest);
+        EXPECT_EQ(definition.HighestBall, check.Highest);
+        EXPECT_EQ(definition.XlsxContestColumn, 1);
+        EXPECT_EQ(definition.XlsxFirstBallColumn, 3);
+    }
 }
