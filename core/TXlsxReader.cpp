@@ -154,6 +154,11 @@ TXlsxReader::TResult TXlsxReader::ReadSheet(const QByteArray& sheetXml,
                 const QStringView r = xml.attributes().value(QLatin1String("r"));
                 const int32_t referenced = r.isEmpty() ? 0 : ColumnOf(r.toString().toStdString());
                 column = referenced > 0 ? referenced : column + 1;
+                // Most cells are prizes and places: skipped unread.
+                if (column != ContestColumn && (column < firstBall || column >= endBall)) {
+                    xml.skipCurrentElement();
+                    continue;
+                }
                 typeText = xml.attributes().value(QLatin1String("t")).toString();
                 value.clear();
                 inCell = true;
