@@ -418,13 +418,11 @@ TResultsUpdate::TResult TResultsUpdate::NetworkFailure(const TDownloader::TResul
     if (transfer.Cancelled || Cancel) return CancelledAt(what);
     if (transfer.HttpStatus == 403)
         return Stop(TOutcome::Forbidden, "O servidor recusou o pedido do " + what + " (HTTP 403). " +
-                                             std::string(ImportSuggestion) + " " + std::string(UnchangedText),
-                    transfer.Error);
+                                             std::string(ImportSuggestion) + " " + std::string(UnchangedText));
     std::string reason = transfer.Error;
     if (transfer.Attempts > 1) reason += " (" + NumberText::FormatInt(transfer.Attempts) + " tentativas)";
     return Stop(TOutcome::DownloadFailed,
-                "Ocorreu um erro no recebimento do " + what + ": " + reason + ". " + std::string(UnchangedText),
-                transfer.Error);
+                "Ocorreu um erro no recebimento do " + what + ": " + reason + ". " + std::string(UnchangedText));
 }
 
 TResultsUpdate::TResult TResultsUpdate::Commit(int32_t read) {
