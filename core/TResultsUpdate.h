@@ -24,9 +24,11 @@
 // history itself when the result asks for it. OnStatus is called on the
 // thread that runs the step; Cancel may be set from any thread.
 //
-// Safety: the published table is written to a temporary file beside the data
-// file, and the data file is replaced only once the whole table was read and
-// it holds at least as many draws as the history had. Every failure leaves
+// Safety: the new file is written to a temporary file beside the data file,
+// and the data file is replaced (by a rename) only once every draw was read
+// and checked; for "ZIP/HTML" the table must also hold every contest of the
+// history with the same balls. The previous file becomes the ".bak" copy
+// just before the rename. A stop, like every failure, leaves
 // the data file exactly as it was. Working files live in a private temporary
 // folder that is removed at the end.
 #include "TDownloader.h"
