@@ -176,6 +176,10 @@ void TForm2::SetUpdateRunner(UpdateRunner runner) {
     updateRunner_ = std::move(runner);
 }
 
+void TForm2::SetImportRunner(ImportRunner runner) {
+    importRunner_ = std::move(runner);
+}
+
 void TForm2::SetPrioritySetter(TProcessPriority::Setter setter) {
     const TProcessPriority::Level level = priority_.Current();
     priority_ = TProcessPriority(std::move(setter));

@@ -42,6 +42,8 @@ public:
         std::function<void(TLottery* lottery, int n, int k, const std::optional<QString>& csn)>;
     // The results update of a game window ("Baixar da Internet").
     using UpdateRunner = std::function<void(TForm3& game)>;
+    // "Importar resultados..." of a game window, with the file the user chose.
+    using ImportRunner = std::function<void(TForm3& game, const QString& fileName)>;
     using UrlOpener = std::function<bool(const QUrl& url)>;
 
     explicit TForm2(QWidget* parent = nullptr);
@@ -65,6 +67,8 @@ public:
     void OpenCalculator(TLottery* lottery, int n, int k, const std::optional<QString>& csn = std::nullopt);
     void SetUpdateRunner(UpdateRunner runner);
     const UpdateRunner& GetUpdateRunner() const { return updateRunner_; }
+    void SetImportRunner(ImportRunner runner);
+    const ImportRunner& GetImportRunner() const { return importRunner_; }
 
     // Seams for tests: how the priority is set and how the help file is opened.
     void SetPrioritySetter(TProcessPriority::Setter setter);
@@ -100,6 +104,7 @@ private:
     std::array<AnalysisOpener, TLottery::WindowKinds> openers_;
     CalculatorOpener calculatorOpener_;
     UpdateRunner updateRunner_;
+    ImportRunner importRunner_;
     TProcessPriority priority_;
     UrlOpener urlOpener_;
 };

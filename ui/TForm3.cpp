@@ -3,6 +3,7 @@
 #include "NumberText.h"
 #include "TChartView.h"
 #include "TDrawTableModel.h"
+#include "TFileDialog.h"
 #include "TForm2.h"
 #include "TForm6.h"
 #include "TGameFigures.h"
@@ -196,8 +197,11 @@ void TForm3::BuildCommands() {
     baixar_ = makeAction(QStringLiteral("Baixar da Internet"), "BaixardaInternet1", QKeySequence());
     baixar_->setEnabled(false);
     connect(baixar_, &QAction::triggered, this, &TForm3::BaixardaInternet1Click);
+    importar_ = makeAction(QStringLiteral("Importar resultados..."), "Importarresultados1", QKeySequence());
+    connect(importar_, &QAction::triggered, this, &TForm3::ImportarResultados1Click);
     toolsMenu_->addAction(atualizar_);
     toolsMenu_->addAction(baixar_);
+    toolsMenu_->addAction(importar_);
     toolsMenu_->addSeparator();
 
     const std::array<AnalysisCommand, TLottery::WindowKinds> commands{{
@@ -266,6 +270,7 @@ void TForm3::UpdateCommands() {
     const bool calculator = main_ && main_->HasCalculator() && loaded;
     calculadora1_->setEnabled(calculator);
     calculadora2_->setEnabled(calculator);
+    importar_->setEnabled(loaded && main_ && main_->GetImportRunner());
 }
 
 void TForm3::Atualizartela1Click() {
@@ -336,6 +341,13 @@ void TForm3::SizeGridColumns() {
 void TForm3::BaixardaInternet1Click() {
     // The update itself lives apart; this window only starts it.
     if (main_ && main_->GetUpdateRunner()) main_->GetUpdateRunner()(*this);
+}
+
+void TForm3::ImportarResultados1Click() {
+    if (!main_ || !main_->GetImportRunner()) return;
+    const QString file = TFileDialog::OpenFileName(
+        this, QStringLiteral("Resultados baixados (*.xlsx *.json *.zip);;Todos os arquivos (*)"), QString());
+    if (!file.isEmpty()) main_->GetImportRunner()(*this, file);
 }
 
 void TForm3::Anliselexicogrfica1Click() {
