@@ -28,6 +28,7 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class TForm3;
+class THelpWindow;
 
 class TForm2 : public QMainWindow {
     Q_OBJECT
@@ -42,7 +43,6 @@ public:
         std::function<void(TLottery* lottery, int n, int k, const std::optional<QString>& csn)>;
     // The results update of a game window ("Baixar da Internet").
     using UpdateRunner = std::function<void(TForm3& game)>;
-    using UrlOpener = std::function<bool(const QUrl& url)>;
 
     explicit TForm2(QWidget* parent = nullptr);
     ~TForm2() override;
@@ -66,12 +66,15 @@ public:
     void SetUpdateRunner(UpdateRunner runner);
     const UpdateRunner& GetUpdateRunner() const { return updateRunner_; }
 
-    // Seams for tests: how the priority is set and how the help file is opened.
+    // Seam for tests: how the priority is set.
     void SetPrioritySetter(TProcessPriority::Setter setter);
     TProcessPriority::Level Priority() const { return priority_.Current(); }
-    void SetUrlOpener(UrlOpener opener);
-    // The help file beside the program.
+    // The manual's help collection in the program's data folder.
     static QString HelpFileName();
+    // Another collection (tests); an empty name restores the default.
+    void SetHelpFileName(const QString& fileName) { helpFile_ = fileName; }
+    // The manual's window, once "Conteúdo" has opened it.
+    THelpWindow* HelpWindow() const;
 
 public slots:
     void Abrir1Click();
@@ -101,5 +104,6 @@ private:
     CalculatorOpener calculatorOpener_;
     UpdateRunner updateRunner_;
     TProcessPriority priority_;
-    UrlOpener urlOpener_;
+    QString helpFile_;
+    QPointer<THelpWindow> help_;
 };
