@@ -42,6 +42,8 @@ install(FILES "${TOVISCA_MANUAL_DIR}/tovisca.qch" "${TOVISCA_MANUAL_DIR}/tovisca
 # by dpkg-shlibdeps; what the program opens at run time is named here:
 # libcurl and libzip (opened on first use by the update), the SQLite driver
 # through which the help engine reads the manual.
+# cpack installs only what the install rules name, without building every target.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tovisca)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -15,6 +15,7 @@
 #include "TForm7.h"
 #include "TForm8.h"
 #include "TForm9.h"
+#include "THelpWindow.h"
 #include "TInstallPaths.h"
 #include "TMessageBox.h"
 #include "TUpdateRunner.h"
@@ -152,6 +153,17 @@ const std::vector<Shot> Shots{
          Click(window, "btAnalyse");
          Wait(500);
          return window;
+     }},
+    {"ajuda",
+     [](TForm2& main, TForm3&) -> QWidget* {
+         main.Contedo1Click();
+         THelpWindow* help = main.HelpWindow();
+         if (!help) return nullptr;
+         help->resize(1000, 640);
+         Wait(500);
+         help->ShowPage(QStringLiteral("jogo.html"));
+         Wait(300);
+         return help;
      }},
 };
 
