@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHelpContentModel>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
@@ -150,6 +151,13 @@ void THelpWindow::BuildControls() {
     connect(browser_, &QTextBrowser::forwardAvailable, forward, &QAction::setEnabled);
 
     connect(contents, &QHelpContentWidget::linkActivated, this, &THelpWindow::Show);
+    // The contents are built on a worker after the set-up: open the tree and
+    // mark the page shown once they are there.
+    connect(engine_->contentModel(), &QHelpContentModel::contentsCreated, this, [this, contents] {
+        contents->expandToDepth(0);
+        const QModelIndex item = contents->indexOf(browser_->source());
+        if (item.isValid()) contents->setCurrentIndex(item);
+    });
     connect(indexFilter_, &QLineEdit::textChanged, index, [index](const QString& text) { index->filterIndices(text); });
     connect(indexFilter_, &QLineEdit::returnPressed, index, &QHelpIndexWidget::activateCurrentItem);
     connect(index, &QHelpIndexWidget::documentActivated, this,

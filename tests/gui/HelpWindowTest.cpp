@@ -101,6 +101,30 @@ TEST_F(HelpWindowTest, IndexAndSearchFindPages) {
     EXPECT_EQ(help->CurrentPage(), "jogo.html");
 }
 
+TEST(HelpCollectionTest, AnInstalledCollectionIsOnlyRead) {
+    // Installed, the collection lies in a folder the user cannot write: the
+    // window works on a copy and leaves nothing beside the original.
+    TempFolder folder;
+    const QString installed = QString::fromStdString(folder.Path().string());
+    const QString manual = QFileInfo(Collection).absolutePath();
+    ASSERT_TRUE(QFile::copy(manual + "/tovisca.qhc", installed + "/tovisca.qhc"));
+    ASSERT_TRUE(QFile::copy(manual + "/tovisca.qch", installed + "/tovisca.qch"));
+    {
+        THelpWindow help(installed + "/tovisca.qhc");
+        ASSERT_TRUE(help.Ready());
+        help.ShowPage("posicional.html");
+        WaitFor([&] { return !help.Engine()->contentModel()->isCreatingContents(); });
+        WaitFor([&] { return help.Engine()->contentWidget()->currentIndex().isValid(); });
+        // The contents mark the page shown.
+        const QHelpContentItem* item =
+            help.Engine()->contentModel()->contentItemAt(help.Engine()->contentWidget()->currentIndex());
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->url(), THelpWindow::PageUrl("posicional.html"));
+    }
+    EXPECT_EQ(QDir(installed).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList({"tovisca.qch", "tovisca.qhc"}));
+}
+
 class HelpKeyTest : public WindowTest {
 protected:
     // F1 where the focus is; the page the help window then shows.
