@@ -212,6 +212,9 @@ int main(int argc, char** argv) {
         main.resize(1280, 800);
         main.show();
         TForm3* game = main.OpenFile(data + QStringLiteral("/megasena.csv"));
+        // The status bar shows the game where the package installs it, not
+        // the build tree's copy.
+        game->SetStatusText(QStringLiteral("/usr/share/tovisca/megasena.csv"));
         Wait(200);
         QWidget* window = shot.open(main, *game);
         QWidget* target = &main;
