@@ -246,6 +246,8 @@ void TForm2::Contedo1Click() {
     }
     if (!help_) help_ = new THelpWindow(help, this);
     if (!help_->Ready()) {
+        help_->deleteLater(); // the next command tries the file again
+        help_ = nullptr;
         TMessageBox::Show(this, QStringLiteral("Não foi possível abrir o arquivo de ajuda ") + help +
                                     QStringLiteral("."));
         return;

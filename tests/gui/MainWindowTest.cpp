@@ -55,6 +55,8 @@ TEST_F(MainWindowTest, HelpFileMissingOrPresentAndAbout) {
     Action(&main, "Contedo1")->trigger();
     EXPECT_EQ(TMessageBox::Recorded().size(), 1);
     EXPECT_TRUE(TMessageBox::Last().startsWith("Não foi possível abrir o arquivo de ajuda"));
+    ProcessDeletes();
+    EXPECT_EQ(main.HelpWindow(), nullptr) << "the next command tries again";
 
     Action(&main, "Sobre1")->trigger();
     EXPECT_EQ(TMessageBox::Last().section('\n', 0, 0), "Projeto Tovisca - versão 1.4.0");
