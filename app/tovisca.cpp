@@ -9,9 +9,11 @@
 #include "TForm5.h"
 #include "TForm8.h"
 #include "TForm6.h"
+#include "TInstallPaths.h"
 #include "TUpdateRunner.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QStringList>
 
@@ -20,6 +22,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tovisca"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tovisca - Analisador automático de jogos"));
     QApplication::setApplicationVersion(QStringLiteral("1.4.0"));
+    // The desktop entry, metainfo and icon share this id.
+    QGuiApplication::setDesktopFileName(TInstallPaths::DesktopId());
+    QApplication::setWindowIcon(QIcon::fromTheme(TInstallPaths::DesktopId()));
 
     TForm2 mainWindow;
     TForm6::Install(mainWindow);

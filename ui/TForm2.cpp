@@ -1,12 +1,14 @@
 #include "TForm2.h"
 
 #include "TForm3.h"
+#include "THelpTopics.h"
+#include "THelpWindow.h"
+#include "TInstallPaths.h"
 #include "TMessageBox.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -26,7 +28,7 @@ const char* const Credit = "Tovisca - Analisador automático de jogos. Projeto T
 } // namespace
 
 TForm2::TForm2(QWidget* parent)
-    : QMainWindow(parent), urlOpener_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+    : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Tovisca - Analisador automático de jogos"));
     setObjectName(QStringLiteral("Form2"));
 
@@ -186,12 +188,12 @@ void TForm2::SetPrioritySetter(TProcessPriority::Setter setter) {
     if (level != TProcessPriority::Level::Normal) priority_.Set(level);
 }
 
-void TForm2::SetUrlOpener(UrlOpener opener) {
-    urlOpener_ = std::move(opener);
+THelpWindow* TForm2::HelpWindow() const {
+    return help_;
 }
 
 QString TForm2::HelpFileName() {
-    return QApplication::applicationDirPath() + QStringLiteral("/tovisca.hlp");
+    return TInstallPaths::ManualCollection();
 }
 
 void TForm2::Abrir1Click() {
@@ -201,6 +203,8 @@ void TForm2::Abrir1Click() {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     dialog.setNameFilter(QStringLiteral("Sorteios (delimitado por vírgula) (*.csv)"));
+    // The bundled games first.
+    if (const QString games = TInstallPaths::DataFolder(); !games.isEmpty()) dialog.setDirectory(games);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     OpenFile(dialog.selectedFiles().first());
 }
@@ -234,14 +238,28 @@ void TForm2::Organizar1Click() {
 }
 
 void TForm2::Contedo1Click() {
-    const QString help = HelpFileName();
-    if (!QFileInfo::exists(help)) {
+    // The page of the window that has the focus (F1), read before the help
+    // window takes the focus.
+    const QMdiSubWindow* active = mdi_->activeSubWindow();
+    const QString page =
+        THelpTopics::PageFor(QApplication::focusWidget(), active ? active->widget() : nullptr, this);
+    const QString help = helpFile_.isEmpty() ? HelpFileName() : helpFile_;
+    if (help.isEmpty() || !QFileInfo::exists(help)) {
         TMessageBox::Show(this, QStringLiteral("Arquivo de ajuda não localizado."));
         return;
     }
-    if (!urlOpener_ || !urlOpener_(QUrl::fromLocalFile(help)))
+    if (!help_) help_ = new THelpWindow(help, this);
+    if (!help_->Ready()) {
+        help_->deleteLater(); // the next command tries the file again
+        help_ = nullptr;
         TMessageBox::Show(this, QStringLiteral("Não foi possível abrir o arquivo de ajuda ") + help +
                                     QStringLiteral("."));
+        return;
+    }
+    help_->ShowPage(page);
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 void TForm2::Sobre1Click() {

@@ -28,6 +28,7 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class TForm3;
+class THelpWindow;
 
 class TForm2 : public QMainWindow {
     Q_OBJECT
@@ -44,7 +45,6 @@ public:
     using UpdateRunner = std::function<void(TForm3& game)>;
     // "Importar resultados..." of a game window, with the file the user chose.
     using ImportRunner = std::function<void(TForm3& game, const QString& fileName)>;
-    using UrlOpener = std::function<bool(const QUrl& url)>;
 
     explicit TForm2(QWidget* parent = nullptr);
     ~TForm2() override;
@@ -70,12 +70,15 @@ public:
     void SetImportRunner(ImportRunner runner);
     const ImportRunner& GetImportRunner() const { return importRunner_; }
 
-    // Seams for tests: how the priority is set and how the help file is opened.
+    // Seam for tests: how the priority is set.
     void SetPrioritySetter(TProcessPriority::Setter setter);
     TProcessPriority::Level Priority() const { return priority_.Current(); }
-    void SetUrlOpener(UrlOpener opener);
-    // The help file beside the program.
+    // The manual's help collection in the program's data folder.
     static QString HelpFileName();
+    // Another collection (tests); an empty name restores the default.
+    void SetHelpFileName(const QString& fileName) { helpFile_ = fileName; }
+    // The manual's window, once "Conteúdo" has opened it.
+    THelpWindow* HelpWindow() const;
 
 public slots:
     void Abrir1Click();
@@ -106,5 +109,6 @@ private:
     UpdateRunner updateRunner_;
     ImportRunner importRunner_;
     TProcessPriority priority_;
-    UrlOpener urlOpener_;
+    QString helpFile_;
+    QPointer<THelpWindow> help_;
 };
