@@ -233,7 +233,7 @@ void TChartView::UpdatePieLegend() {
     pieLegend_->setVisible(listed);
     QMargins margins(4, 4, 4, 4);
     if (listed) {
-        for (const QPieSlice* slice : pie->slices()) {
+        for (QPieSlice* slice : pie->slices()) {
             QPixmap swatch(10, 10);
             swatch.fill(slice->color());
             pieLegend_->addItem(new QListWidgetItem(QIcon(swatch), slice->label()));

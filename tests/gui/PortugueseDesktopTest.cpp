@@ -126,8 +126,9 @@ TEST(ChartNumbers, PieOfSixtySlicesListsEveryNameAndLabelsOnlyWideSlices) {
     EXPECT_EQ(entries.last(), "60");
     auto* pie = qobject_cast<QPieSeries*>(share.QtSeries());
     ASSERT_NE(pie, nullptr);
-    EXPECT_TRUE(pie->slices().first()->isLabelVisible());
-    EXPECT_EQ(std::count_if(pie->slices().begin(), pie->slices().end(),
+    const QList<QPieSlice*> slices = pie->slices();
+    EXPECT_TRUE(slices.first()->isLabelVisible());
+    EXPECT_EQ(std::count_if(slices.begin(), slices.end(),
                             [](const QPieSlice* slice) { return slice->isLabelVisible(); }),
               1);
     // The list is drawn into copies of the chart.
@@ -203,7 +204,7 @@ TEST_F(SavedFiles, GameWindowSavesItsDrawsAndChart) {
     Action(game, "Salvartabela1")->trigger();
     Action(game, "Salvargrafico1")->trigger();
     const QStringList lines = QString::fromUtf8(ReadAll(PathOf("sorteios.csv")).mid(3)).split("\r\n", Qt::SkipEmptyParts);
-    EXPECT_EQ(static_cast<size_t>(lines.size()), game->Lottery()->Draws.size() + 1);
+    EXPECT_EQ(lines.size(), game->Lottery()->DrawCount + 1);
     EXPECT_TRUE(QSvgRenderer(PathOf("sorteios.svg")).isValid());
 }
 
