@@ -20,6 +20,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <algorithm>
 
 namespace {
 
@@ -131,7 +132,21 @@ QString TForm2::StatusText() const {
 QMdiSubWindow* TForm2::AddChild(QWidget* window) {
     QMdiSubWindow* frame = mdi_->addSubWindow(window);
     frame->setAttribute(Qt::WA_DeleteOnClose);
+    FitChild(frame);
     return frame;
+}
+
+void TForm2::FitChild(QMdiSubWindow* frame) const {
+    const QRect area = mdi_->viewport()->rect();
+    if (area.isEmpty() || frame->isMaximized()) return;
+    const QSize size = frame->size().boundedTo(area.size());
+    if (size != frame->size()) frame->resize(size);
+    // Moving a frame before its first showing would stop the area from
+    // placing it; only a placed frame is pulled back inside.
+    if (!frame->isVisible()) return;
+    const QPoint at(std::clamp(frame->x(), 0, area.width() - size.width()),
+                    std::clamp(frame->y(), 0, area.height() - size.height()));
+    if (at != frame->pos()) frame->move(at);
 }
 
 TForm3* TForm2::OpenFile(const QString& fileName) {
@@ -145,6 +160,7 @@ TForm3* TForm2::OpenFile(const QString& fileName) {
                   std::max(480, std::min(area.height() * 9 / 10, 800)));
     game->Atualizartela1Click();
     frame->show();
+    FitChild(frame);
     mdi_->setActiveSubWindow(frame);
     return game;
 }

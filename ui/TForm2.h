@@ -56,6 +56,9 @@ public:
 
     // Puts a window into the frame (deleted when closed) and returns its frame.
     QMdiSubWindow* AddChild(QWidget* window);
+    // Shrinks a child's frame to the visible area and moves it inside, so no
+    // window opens partly off-screen.
+    void FitChild(QMdiSubWindow* frame) const;
     // "Abrir" after the dialog: a new game window for the file, loaded and shown.
     TForm3* OpenFile(const QString& fileName);
     QList<TForm3*> GameWindows() const;

@@ -3,6 +3,7 @@
 #include "NumberText.h"
 #include "TChartView.h"
 #include "TDrawTableModel.h"
+#include "TExport.h"
 #include "TFileDialog.h"
 #include "TForm2.h"
 #include "TForm6.h"
@@ -238,6 +239,13 @@ void TForm3::BuildCommands() {
     copiar1_ = popup_->addAction(QStringLiteral("Copiar"));
     copiar1_->setObjectName(QStringLiteral("Copiar1"));
     connect(copiar1_, &QAction::triggered, this, &TForm3::Copiar1Click);
+    QAction* salvarTabela = popup_->addAction(QStringLiteral("Salvar tabela..."));
+    salvarTabela->setObjectName(QStringLiteral("Salvartabela1"));
+    connect(salvarTabela, &QAction::triggered, this,
+            [this] { TExport::AskAndSaveTable(this, TExport::SplitGridText(model_->ToText())); });
+    QAction* salvarGrafico = popup_->addAction(QStringLiteral("Salvar gráfico..."));
+    salvarGrafico->setObjectName(QStringLiteral("Salvargrafico1"));
+    connect(salvarGrafico, &QAction::triggered, this, [this] { TExport::AskAndSaveChart(this, *chart_); });
     calculadora2_ = popup_->addAction(QStringLiteral("Calculadora CSN"));
     calculadora2_->setObjectName(QStringLiteral("CalculadoraCSN2"));
     connect(calculadora2_, &QAction::triggered, this, &TForm3::CalculadoraCSN2Click);
@@ -405,6 +413,7 @@ void TForm3::OpenAnalysis(TLottery::WindowKind kind) {
             frame->showNormal();
         else
             frame->show();
+        main_->FitChild(frame);
         main_->MdiArea()->setActiveSubWindow(frame);
         frame->raise();
     } else {
