@@ -25,10 +25,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTableWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -181,9 +183,19 @@ protected:
     void Activate(QWidget* window) {
         main.MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(window->parentWidget()));
     }
+    // A window closed mid-run hides at once and goes when its worker has
+    // let go: wait for that (a few seconds at most, then the test's own
+    // checks tell).
     void CloseFrame(QWidget* window) {
-        window->parentWidget()->close();
+        const QPointer<QWidget> frame(window->parentWidget());
+        frame->close();
         ProcessDeletes();
+        QElapsedTimer clock;
+        clock.start();
+        WaitFor([&frame, &clock] {
+            ProcessDeletes();
+            return frame.isNull() || frame->isVisible() || clock.elapsed() > 10000;
+        });
     }
 
     TempFolder folder;

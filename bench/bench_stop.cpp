@@ -1,0 +1,104 @@
+// How long every window kind's longest run takes to end after "Parar", and
+// how long closing the window mid-run holds the interface (the goals: 0.2 s
+// and 0.5 s). The runs and their large settings are the window tests'
+// scenarios. Reported time: for Stop, from the click to the end of the run;
+// for Close, the longest stretch in which the interface did not answer. The
+// counters give the other figure of each (Held, Gone).
+#include "StopScenarios.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void StopRun(benchmark::State& state, size_t index, bool close) {
+    QTemporaryDir scratch;
+    const stop::Scenario scenario = stop::Scenarios(scratch.path()).at(index);
+    double held = 0;
+    double other = 0;
+    for (auto _ : state) {
+        TForm2 main;
+        main.resize(1400, 1000);
+        stop::Install(main);
+        main.show();
+        QWidget* window = scenario.Start(main);
+        if (!window || !scenario.Running(window)) {
+            state.SkipWithError("the run did not start");
+            break;
+        }
+        stop::Spin(scenario.Warm);
+        if (!scenario.Running(window)) {
+            state.SkipWithError("the run ended by itself");
+            break;
+        }
+        const stop::Times times = close ? stop::TimeClose(stop::FrameOf(window), {QPointer<QWidget>(window)}, 120)
+                                        : stop::TimeStop(scenario, window, 120);
+        if (times.Ended < 0) {
+            state.SkipWithError("the run did not end");
+            break;
+        }
+        state.SetIterationTime(close ? times.Held : times.Ended);
+        held = std::max(held, times.Held);
+        other = std::max(other, close ? times.Ended : times.Held);
+        if (!close && !scenario.Stopped(window).empty()) state.SkipWithError(scenario.Stopped(window).c_str());
+        stop::RunLoopUntil([] { return stop::ActiveWorkers() == 0; }, 60);
+    }
+    if (close)
+        state.counters["Gone_s"] = other;
+    else
+        state.counters["Held_s"] = other;
+}
+
+// The game window closed while its segmentation window gathers 5000 votes.
+void BM_CloseGameDuringSegmentation(benchmark::State& state) {
+    QTemporaryDir scratch;
+    const stop::Scenario scenario = stop::Scenarios(scratch.path()).at(0);
+    double gone = 0;
+    for (auto _ : state) {
+        TForm2 main;
+        main.resize(1400, 1000);
+        stop::Install(main);
+        main.show();
+        QWidget* window = scenario.Start(main);
+        if (!window) {
+            state.SkipWithError("the run did not start");
+            break;
+        }
+        stop::Spin(scenario.Warm);
+        QWidget* game = qobject_cast<TAnalysisForm*>(window)->Game();
+        const stop::Times times =
+            stop::TimeClose(stop::FrameOf(game), {QPointer<QWidget>(window), QPointer<QWidget>(game)}, 120);
+        if (times.Ended < 0) {
+            state.SkipWithError("the windows did not go");
+            break;
+        }
+        state.SetIterationTime(times.Held);
+        gone = std::max(gone, times.Ended);
+    }
+    state.counters["Gone_s"] = gone;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    TMessageBox::SetRecording(true);
+    const std::vector<stop::Scenario> scenarios = stop::Scenarios(QString());
+    for (size_t i = 0; i < scenarios.size(); ++i)
+        for (const bool close : {false, true})
+            benchmark::RegisterBenchmark((std::string(close ? "Close/" : "Stop/") + scenarios[i].Name).c_str(),
+                                         [i, close](benchmark::State& state) { StopRun(state, i, close); })
+                ->UseManualTime()
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(3);
+    benchmark::RegisterBenchmark("Close/Jogo durante segmentação", BM_CloseGameDuringSegmentation)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
