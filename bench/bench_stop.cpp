@@ -7,6 +7,7 @@
 #include "StopScenarios.h"
 
 #include <QApplication>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -79,6 +80,43 @@ void BM_CloseGameDuringSegmentation(benchmark::State& state) {
     state.counters["Gone_s"] = gone;
 }
 
+// The decision tree runs on the interface thread (it only partitions the
+// sample draws): its whole time holds the interface. Lotomania, all draws,
+// "Todas as dezenas".
+void BM_BayesianTreeOnTheInterfaceThread(benchmark::State& state) {
+    TForm2 main;
+    stop::Install(main);
+    main.resize(1400, 1000);
+    main.show();
+    QWidget* window = stop::OpenAnalysis(main, "/lotomania.csv", "Anlisebayesiana1", TLottery::Bayesian);
+    auto* combo = stop::Child<QComboBox>(window, "ComboBox1");
+    if (!window || !combo) {
+        state.SkipWithError("no bayesian window");
+        return;
+    }
+    // The whole history as the sample.
+    if (auto* sample = stop::Child<QSpinBox>(window, "UpDown1")) sample->setValue(sample->maximum());
+    combo->setCurrentIndex(combo->count() - 1);
+    const auto* form = qobject_cast<TForm8*>(window);
+    double tree = 0;
+    double preview = 0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        stop::Click(window, "Button1");
+        state.SetIterationTime(static_cast<double>(clock.nsecsElapsed()) / 1e9);
+        QApplication::processEvents();
+        clock.restart();
+        benchmark::DoNotOptimize(form->Engine().Tree(combo->count() - 1));
+        tree = std::max(tree, static_cast<double>(clock.nsecsElapsed()) / 1e9);
+        clock.restart();
+        stop::Click(window, "Button2");
+        preview = std::max(preview, static_cast<double>(clock.nsecsElapsed()) / 1e9);
+    }
+    state.counters["Tree_s"] = tree;
+    state.counters["Preview_s"] = preview;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -94,6 +132,10 @@ int main(int argc, char** argv) {
                 ->Unit(benchmark::kMillisecond)
                 ->Iterations(3);
     benchmark::RegisterBenchmark("Close/Jogo durante segmentação", BM_CloseGameDuringSegmentation)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("Hold/Árvore bayesiana (Lotomania)", BM_BayesianTreeOnTheInterfaceThread)
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond)
         ->Iterations(3);

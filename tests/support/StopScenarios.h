@@ -35,7 +35,9 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QThreadPool>
+#include <QSpinBox>
 #include <QTimer>
+#include <QTreeWidget>
 #include <algorithm>
 #include <functional>
 #include <string>
@@ -173,6 +175,22 @@ inline std::vector<Scenario> Scenarios(const QString& scratch) {
                    },
                    3.0});
 
+    all.push_back({"Segmentação, 2000 votos (Lotofácil)",
+                   [](TForm2& main) -> QWidget* {
+                       QWidget* window = OpenAnalysis(main, "/lotofacil.csv", "Anlisebase51", TLottery::Segmentation);
+                       SetText(window, "Edit4", QStringLiteral("2000"));
+                       Click(window, "Button1");
+                       return window;
+                   },
+                   AnalysisRunning,
+                   [](QWidget* window) { Click(window, "Button3"); },
+                   [](QWidget* window) {
+                       return Expect(Memo(window).startsWith(QStringLiteral("Votos: 2000\nTovisca\tPeso\n")),
+                                     "memo " + Memo(window).left(60).toStdString()) +
+                              FrameIdle(window);
+                   },
+                   3.0});
+
     all.push_back({"Lexicográfica, treino sem fim",
                    [](TForm2& main) -> QWidget* {
                        auto* window = qobject_cast<TForm4*>(OpenAnalysis(main, "/megasena.csv",
@@ -254,6 +272,31 @@ inline std::vector<Scenario> Scenarios(const QString& scratch) {
                                      "memo " + Memo(window).left(60).toStdString()) +
                               Expect(Enabled(window, "Button5"), "Melhor comb. disabled") + FrameIdle(window);
                    }});
+
+    all.push_back({"Bayesiana, árvore (Lotomania)",
+                   [](TForm2& main) -> QWidget* {
+                       QWidget* window =
+                           OpenAnalysis(main, "/lotomania.csv", "Anlisebayesiana1", TLottery::Bayesian);
+                       auto* combo = Child<QComboBox>(window, "ComboBox1");
+                       auto* sample = Child<QSpinBox>(window, "UpDown1");
+                       if (!combo || !sample) return nullptr;
+                       sample->setValue(sample->maximum()); // the whole history
+                       combo->setCurrentIndex(combo->count() - 1); // "Todas as dezenas"
+                       Click(window, "Button1");
+                       return window;
+                   },
+                   AnalysisRunning,
+                   [](QWidget* window) { Click(window, "Button3"); },
+                   [](QWidget* window) {
+                       auto* tree = Child<QTreeWidget>(window, "tv1");
+                       return Expect(Memo(window) == QStringLiteral("Análise finalizada."),
+                                     "memo " + Memo(window).toStdString()) +
+                              Expect(tree && tree->topLevelItemCount() == 1 &&
+                                         tree->topLevelItem(0)->text(0) == QStringLiteral("P(*)"),
+                                     "no partial tree") +
+                              FrameIdle(window);
+                   },
+                   0.0}); // the whole tree takes a fraction of a second
 
     const auto recurrence = [](const char* option) {
         return [option](TForm2& main) -> QWidget* {
