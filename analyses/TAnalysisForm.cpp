@@ -352,7 +352,13 @@ void TAnalysisForm::StartRun(std::function<void()> work, std::function<void()> f
     cancel_ = false;
     finished_ = std::move(finished);
     SetBusy(true);
-    watcher_.setFuture(QtConcurrent::run(std::move(work)));
+    ++liveWorkers_;
+    watcher_.setFuture(QtConcurrent::run([work = std::move(work)] {
+        struct Count {
+            ~Count() { --liveWorkers_; }
+        } count;
+        work();
+    }));
 }
 
 void TAnalysisForm::RunFinished() {

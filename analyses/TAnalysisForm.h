@@ -100,6 +100,8 @@ public:
     // UpDown1's position.
     int SampleSize() const;
     bool Running() const { return running_; }
+    // Workers of every analysis window still inside their work.
+    static int LiveWorkers() { return liveWorkers_.load(); }
     // Closed while a run went on: hidden, waiting for the worker to end.
     bool Closing() const { return closing_; }
 
@@ -234,6 +236,7 @@ private:
     bool docked_ = false;
     QPointer<QWidget> popupSource_;
 
+    static inline std::atomic<int> liveWorkers_{0};
     std::atomic<bool> stop_{false};
     std::atomic<bool> cancel_{false};
     bool running_ = false;

@@ -29,7 +29,7 @@ void StopRun(benchmark::State& state, size_t index, bool close) {
             break;
         }
         stop::Spin(scenario.Warm);
-        if (!scenario.Running(window)) {
+        if (scenario.Warm >= 0 && !scenario.Running(window)) {
             state.SkipWithError("the run ended by itself");
             break;
         }

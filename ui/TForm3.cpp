@@ -67,8 +67,9 @@ TForm3::TForm3(TForm2* mainWindow, QWidget* parent) : QWidget(parent), main_(mai
 }
 
 TForm3::~TForm3() {
-    // Analysis windows refer to the history and the grid: they go first;
-    // the calculator stops using the history before it is freed.
+    // Analysis windows go first (one whose run goes on is released instead,
+    // and keeps its share of the history until its worker ends); the
+    // calculator stops using the history before it is freed.
     CloseAnalysisWindows(true);
     TForm6::ForgetLottery(lottery_.get());
     if (dock_) dock_->ReturnHome();

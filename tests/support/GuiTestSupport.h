@@ -68,6 +68,17 @@ inline void WaitFor(const std::function<bool()>& condition) {
     QApplication::processEvents();
 }
 
+// A window closed mid-run goes when its worker has let go: waits for it,
+// ten seconds at most (the caller's checks then tell).
+template <typename T> void WaitGone(const QPointer<T>& window) {
+    QElapsedTimer clock;
+    clock.start();
+    WaitFor([&window, &clock] {
+        ProcessDeletes();
+        return window.isNull() || clock.elapsed() > 10000;
+    });
+}
+
 template <typename T = QWidget> T* Find(const QObject* parent, const char* name) {
     T* found = parent->findChild<T*>(QString::fromLatin1(name));
     EXPECT_NE(found, nullptr) << name;

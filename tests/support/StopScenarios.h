@@ -34,7 +34,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QThreadPool>
 #include <QSpinBox>
 #include <QTimer>
 #include <QTreeWidget>
@@ -98,7 +97,7 @@ inline double RunLoopUntil(const std::function<bool()>& condition, double limit,
     return static_cast<double>(now) / 1e9;
 }
 inline void Spin(double seconds) {
-    RunLoopUntil([] { return false; }, seconds);
+    if (seconds >= 0) RunLoopUntil([] { return false; }, seconds);
 }
 
 // The window a run lives in, its frame and whether its run goes on.
@@ -132,7 +131,8 @@ struct Scenario {
     // What the window shows once stopped: empty when it is what a stopped
     // run shows, otherwise what is wrong.
     std::function<std::string(QWidget*)> Stopped;
-    // How long the run goes on before it is stopped or closed.
+    // How long the run goes on before it is stopped or closed; below 0, it is
+    // stopped before the event loop comes round (a run too short to catch).
     double Warm = 0.5;
 };
 
@@ -296,7 +296,7 @@ inline std::vector<Scenario> Scenarios(const QString& scratch) {
                                      "no partial tree") +
                               FrameIdle(window);
                    },
-                   0.0}); // the whole tree takes a fraction of a second
+                   -1}); // the whole tree takes a fraction of a second: stopped at once
 
     const auto recurrence = [](const char* option) {
         return [option](TForm2& main) -> QWidget* {
@@ -423,9 +423,11 @@ inline Times TimeClose(QWidget* target, std::vector<QPointer<QWidget>> watched, 
     return times;
 }
 
-// Workers still running on the pool the windows start their runs on.
+// Analysis windows' workers still inside their work. (The calculator waits
+// for its own workers when it goes.) Not the thread pool's count: Qt itself
+// converts and scales large images on that pool while windows paint.
 inline int ActiveWorkers() {
-    return QThreadPool::globalInstance()->activeThreadCount();
+    return TAnalysisForm::LiveWorkers();
 }
 
 } // namespace stop
