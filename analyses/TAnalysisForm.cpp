@@ -54,7 +54,7 @@ QLineEdit* ReadOnlyField(QWidget* parent, const QString& name, const QString& te
 
 TAnalysisForm::TAnalysisForm(TForm3& game, TLottery::WindowKind kind, const QString& caption,
                              const Features& features, QWidget* parent)
-    : QWidget(parent), game_(&game), lottery_(*game.Lottery()), kind_(kind), features_(features),
+    : QWidget(parent), game_(&game), lotteryOwner_(game.SharedLottery()), lottery_(*lotteryOwner_), kind_(kind), features_(features),
       n_(game.Lottery()->Elements()), k_(game.Lottery()->PerCombination()),
       zeroBased_(game.Lottery()->ZeroBased) {
     BuildControls(caption);
@@ -359,7 +359,13 @@ void TAnalysisForm::StartRun(std::function<void()> work, std::function<void()> f
     cancel_ = false;
     finished_ = std::move(finished);
     SetBusy(true);
-    watcher_.setFuture(QtConcurrent::run(std::move(work)));
+    ++liveWorkers_;
+    watcher_.setFuture(QtConcurrent::run([work = std::move(work)] {
+        struct Count {
+            ~Count() { --liveWorkers_; }
+        } count;
+        work();
+    }));
 }
 
 void TAnalysisForm::RunFinished() {
@@ -371,6 +377,12 @@ void TAnalysisForm::RunFinished() {
     finished_ = nullptr;
     SetBusy(false);
     if (!closing_ && finished) finished();
+    if (closing_) {
+        // Closed during the run: the worker has let go, so the close that was
+        // refused goes through now (a frame with delete-on-close frees us).
+        QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+        (frame ? frame : this)->close();
+    }
 }
 
 void TAnalysisForm::StopAndWait() {
@@ -595,10 +607,25 @@ void TAnalysisForm::showEvent(QShowEvent* event) {
 }
 
 void TAnalysisForm::closeEvent(QCloseEvent* event) {
-    // A run in progress ends here: after the close the window may be freed,
-    // and the game window may free the history right after.
+    // The flag was cleared at the first close of a window that then waited
+    // for its run; by now a new window of the kind may hold it.
+    if (!closing_ && game_ && game_->Lottery() == &lottery_)
+        lottery_.WindowOpen[static_cast<size_t>(kind_)] = false;
+    if (!running_) {
+        event->accept();
+        return;
+    }
+    // A run is going on: ask it to end and go away from the user's sight at
+    // once; the window itself goes when the worker has finished (RunFinished).
+    // Until then the worker still reads the engine and the shared history,
+    // both alive with this window.
     closing_ = true;
-    StopAndWait();
-    if (game_ && game_->Lottery() == &lottery_) lottery_.WindowOpen[static_cast<size_t>(kind_)] = false;
-    event->accept();
+    cancel_ = true;
+    stop_ = true;
+    StopRequested();
+    event->ignore();
+    if (dock_) dock_->ReturnHome();
+    if (game_) game_->ReleaseAnalysisWindow(this);
+    QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    (frame ? frame : this)->hide();
 }

@@ -279,11 +279,21 @@ void TForm8::opAdadoBClick() {
 bool TForm8::StartAnalysis() {
     tv1->clear();
     tree_.reset();
-    tree_ = engine_->Tree(ComboBox1->currentIndex());
-    ShowTree(*tree_);
-    SetMemo({QStringLiteral("Análise finalizada.")});
-    // Nothing runs on: the frame ends the command with "Preview".
-    return false;
+    // On a large game with a long sample the tree takes a while: it grows on
+    // the worker, from a copy of the engine (the options may reload the
+    // sample meanwhile), and "Parar" or closing ends it at the next node;
+    // a stopped tree shows the nodes grown so far.
+    auto snapshot = std::make_shared<const TBayesAnalysis>(*engine_);
+    auto grown = std::make_shared<TBayesAnalysis::TNode>();
+    const int item = ComboBox1->currentIndex();
+    StartRun([this, snapshot, grown, item] { *grown = snapshot->Tree(item, &StopFlag()); },
+             [this, grown] {
+                 tree_ = std::move(*grown);
+                 ShowTree(*tree_);
+                 SetMemo({QStringLiteral("Análise finalizada.")});
+                 PreviewAnalysis();
+             });
+    return true;
 }
 
 void TForm8::ShowTree(const TBayesAnalysis::TNode& root) {

@@ -69,8 +69,9 @@ TForm3::TForm3(TForm2* mainWindow, QWidget* parent) : QWidget(parent), main_(mai
 }
 
 TForm3::~TForm3() {
-    // Analysis windows refer to the history and the grid: they go first;
-    // the calculator stops using the history before it is freed.
+    // Analysis windows go first (one whose run goes on is released instead,
+    // and keeps its share of the history until its worker ends); the
+    // calculator stops using the history before it is freed.
     CloseAnalysisWindows(true);
     TForm6::ForgetLottery(lottery_.get());
     if (dock_) dock_->ReturnHome();
@@ -288,7 +289,7 @@ void TForm3::Atualizartela1Click() {
 
     if (!lottery_) {
         try {
-            lottery_ = std::make_unique<TLottery>(QFile::encodeName(fileName_).toStdString());
+            lottery_ = std::make_shared<TLottery>(QFile::encodeName(fileName_).toStdString());
         } catch (const TLoadError& error) {
             TMessageBox::Show(this, QString::fromStdString(error.what()), TMessageBox::Kind::Error);
         } catch (const std::exception& error) {
@@ -388,10 +389,21 @@ void TForm3::RegisterAnalysisWindow(TLottery::WindowKind kind, QWidget* window) 
     const auto i = static_cast<size_t>(kind);
     windows_.at(i) = window;
     if (lottery_) lottery_->WindowOpen[i] = true;
-    connect(window, &QObject::destroyed, this, [this, i] {
+    // Only while it is still the registered one: a released window may go
+    // after a new window of its kind has opened.
+    connect(window, &QObject::destroyed, this, [this, i, window] {
+        if (windows_[i] && windows_[i].data() != window) return;
         windows_[i] = nullptr;
         if (lottery_) lottery_->WindowOpen[i] = false;
     });
+}
+
+void TForm3::ReleaseAnalysisWindow(QWidget* window) {
+    for (size_t i = 0; i < windows_.size(); ++i)
+        if (window && windows_[i] == window) {
+            windows_[i] = nullptr;
+            if (lottery_) lottery_->WindowOpen[i] = false;
+        }
 }
 
 void TForm3::OpenAnalysis(TLottery::WindowKind kind) {
@@ -427,10 +439,10 @@ void TForm3::CloseAnalysisWindows(bool force) {
         if (!window) continue;
         QWidget* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
         QWidget* target = frame ? frame : window.data();
-        if (force)
-            delete target;
-        else
-            target->close();
+        // A window whose run goes on releases itself here (window becomes
+        // null) and goes when its worker has let go.
+        target->close();
+        if (force && window) delete target;
     }
 }
 

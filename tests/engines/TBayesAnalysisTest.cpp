@@ -6,6 +6,7 @@
 #include "TLottery.h"
 #include "TempFiles.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -126,6 +127,11 @@ TEST_F(TBayesAnalysisTest, TreeOfAllDrawsAndOfOneNumber) {
                                             "+--P(2|¬1,*) = 1,0000\r\n");
     // Any item past the numbers is "Todas as dezenas".
     EXPECT_EQ(TBayesAnalysis::Outline(bayes.Tree(9)), TBayesAnalysis::Outline(all));
+    // A stop already set leaves the root alone; one never set changes nothing.
+    std::atomic<bool> stop{true};
+    EXPECT_EQ(TBayesAnalysis::Outline(bayes.Tree(6, &stop)), "+P(*)\r\n");
+    stop = false;
+    EXPECT_EQ(TBayesAnalysis::Outline(bayes.Tree(6, &stop)), TBayesAnalysis::Outline(all));
 
     // 4 is in {1,2,4} and {2,3,4}: 2 comes with it every time.
     EXPECT_EQ(TBayesAnalysis::Outline(bayes.Tree(3)), "+P(4) = 0,5000\r\n+-P(2|4) = 1,0000\r\n");
