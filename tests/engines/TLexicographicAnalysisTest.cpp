@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -269,6 +270,28 @@ TEST_F(LexicographicTest, AnalyseAllCastsOneVotePerNetworkInBothNotations) {
         EXPECT_EQ(std::accumulate(analysis.Votes.begin(), analysis.Votes.end(), 0), 12);
         EXPECT_EQ(analysis.Votes[0] + analysis.Votes[61], 0);
     }
+    // Trained side by side, the columns' votes are counted as they come in:
+    // each label stands for more votes in than the one before, from the
+    // first vote of the first column to the last of the last.
+    Analysis batched(megaSena);
+    batched.Column = 6;
+    batched.Skip = 2;
+    Setup(batched, 20, 9, 2);
+    Lines progress;
+    EXPECT_TRUE(batched.AnalyseAll(3, false, 0.4, nullptr, [&](const Analysis::VoteEvent& event) {
+        if (!event.Label.empty()) progress.push_back(event.Label);
+        return true;
+    }));
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.front(), "1/6, voto: 1/3");
+    const auto done = [](const std::string& label) {
+        int column = 0, vote = 0;
+        EXPECT_EQ(std::sscanf(label.c_str(), "%d/6, voto: %d/3", &column, &vote), 2) << label;
+        return (column - 1) * 3 + vote;
+    };
+    for (size_t i = 1; i < progress.size(); ++i)
+        EXPECT_GT(done(progress[i]), done(progress[i - 1])) << progress[i - 1] << " then " << progress[i];
+    EXPECT_EQ(std::accumulate(batched.Votes.begin(), batched.Votes.end(), 0), 18);
     // An accepted error of 0 rejects every network: only a stop ends the run, with no votes.
     Analysis analysis(megaSena);
     analysis.Column = 6;
