@@ -3,6 +3,7 @@
 #include "NumberText.h"
 #include "TChartSeries.h"
 #include "TChartView.h"
+#include "TExport.h"
 #include "TForm2.h"
 #include "TForm3.h"
 #include "TInputBox.h"
@@ -53,7 +54,7 @@ QLineEdit* ReadOnlyField(QWidget* parent, const QString& name, const QString& te
 
 TAnalysisForm::TAnalysisForm(TForm3& game, TLottery::WindowKind kind, const QString& caption,
                              const Features& features, QWidget* parent)
-    : QWidget(parent), game_(&game), lottery_(*game.Lottery()), kind_(kind), features_(features),
+    : QWidget(parent), game_(&game), lotteryOwner_(game.SharedLottery()), lottery_(*lotteryOwner_), kind_(kind), features_(features),
       n_(game.Lottery()->Elements()), k_(game.Lottery()->PerCombination()),
       zeroBased_(game.Lottery()->ZeroBased) {
     BuildControls(caption);
@@ -216,6 +217,12 @@ void TAnalysisForm::BuildControls(const QString& caption) {
     Copiar1 = PopupMenu1->addAction(QStringLiteral("Copiar"));
     Copiar1->setObjectName(QStringLiteral("Copiar1"));
     connect(Copiar1, &QAction::triggered, this, &TAnalysisForm::Copiar1Click);
+    Salvartabela1 = PopupMenu1->addAction(QStringLiteral("Salvar tabela..."));
+    Salvartabela1->setObjectName(QStringLiteral("Salvartabela1"));
+    connect(Salvartabela1, &QAction::triggered, this, &TAnalysisForm::Salvartabela1Click);
+    Salvargrafico1 = PopupMenu1->addAction(QStringLiteral("Salvar gráfico..."));
+    Salvargrafico1->setObjectName(QStringLiteral("Salvargrafico1"));
+    connect(Salvargrafico1, &QAction::triggered, this, &TAnalysisForm::Salvargrafico1Click);
     CalculadoraCSN2 = PopupMenu1->addAction(QStringLiteral("Calculadora CSN"));
     CalculadoraCSN2->setObjectName(QStringLiteral("CalculadoraCSN2"));
     CalculadoraCSN2->setVisible(features_.CalculatorPopup);
@@ -352,7 +359,13 @@ void TAnalysisForm::StartRun(std::function<void()> work, std::function<void()> f
     cancel_ = false;
     finished_ = std::move(finished);
     SetBusy(true);
-    watcher_.setFuture(QtConcurrent::run(std::move(work)));
+    ++liveWorkers_;
+    watcher_.setFuture(QtConcurrent::run([work = std::move(work)] {
+        struct Count {
+            ~Count() { --liveWorkers_; }
+        } count;
+        work();
+    }));
 }
 
 void TAnalysisForm::RunFinished() {
@@ -364,6 +377,12 @@ void TAnalysisForm::RunFinished() {
     finished_ = nullptr;
     SetBusy(false);
     if (!closing_ && finished) finished();
+    if (closing_) {
+        // Closed during the run: the worker has let go, so the close that was
+        // refused goes through now (a frame with delete-on-close frees us).
+        QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+        (frame ? frame : this)->close();
+    }
 }
 
 void TAnalysisForm::StopAndWait() {
@@ -437,9 +456,17 @@ void TAnalysisForm::SetBusy(bool busy) {
     kvizinhosprximos1->setEnabled(!busy);
 }
 
+void TAnalysisForm::ShowNumber(QLineEdit& field, const QString& text) {
+    field.setText(text);
+    // setText leaves the cursor at the end, which scrolls a long number so
+    // that its sign and first digits are hidden: show its start instead.
+    field.setCursorPosition(0);
+    field.setToolTip(text);
+}
+
 void TAnalysisForm::ShowPass(int pass, double error) {
     if (EpochField) EpochField->setText(QString::number(pass));
-    if (ErrorField) ErrorField->setText(QString::fromStdString(NumberText::FormatExponent(error, 8, 2)));
+    if (ErrorField) ShowNumber(*ErrorField, QString::fromStdString(NumberText::FormatExponent(error, 8, 2)));
 }
 
 void TAnalysisForm::SetMemo(const QStringList& lines) {
@@ -503,6 +530,25 @@ void TAnalysisForm::Copiar1Click() {
     QApplication::clipboard()->setText(GridText());
 }
 
+// The grid the pop-up menu was opened over, or the window's own table.
+QString TAnalysisForm::PopupGridText() const {
+    if (auto* grid = qobject_cast<QTableWidget*>(popupSource_.data())) return GridText(*grid);
+    return GridText();
+}
+
+TChartView* TAnalysisForm::PopupChart() const {
+    if (auto* chart = qobject_cast<TChartView*>(popupSource_.data())) return chart;
+    return MainChart();
+}
+
+void TAnalysisForm::Salvartabela1Click() {
+    TExport::AskAndSaveTable(this, TExport::SplitGridText(PopupGridText()));
+}
+
+void TAnalysisForm::Salvargrafico1Click() {
+    if (TChartView* chart = PopupChart()) TExport::AskAndSaveChart(this, *chart);
+}
+
 void TAnalysisForm::CalculadoraCSN1Click() {
     if (!game_ || !game_->MainWindow()) return;
     game_->MainWindow()->OpenCalculator(&lottery_, n_, k_);
@@ -518,6 +564,7 @@ void TAnalysisForm::CalculadoraCSN2Click() {
 void TAnalysisForm::PopupMenu1Popup() {
     TChartView* chart = MainChart();
     kvizinhosprximos1->menuAction()->setVisible(features_.Neighbours && chart && popupSource_ == chart);
+    Salvargrafico1->setEnabled(PopupChart() != nullptr);
 }
 
 void TAnalysisForm::Normal1Click() {
@@ -560,10 +607,25 @@ void TAnalysisForm::showEvent(QShowEvent* event) {
 }
 
 void TAnalysisForm::closeEvent(QCloseEvent* event) {
-    // A run in progress ends here: after the close the window may be freed,
-    // and the game window may free the history right after.
+    // The flag was cleared at the first close of a window that then waited
+    // for its run; by now a new window of the kind may hold it.
+    if (!closing_ && game_ && game_->Lottery() == &lottery_)
+        lottery_.WindowOpen[static_cast<size_t>(kind_)] = false;
+    if (!running_) {
+        event->accept();
+        return;
+    }
+    // A run is going on: ask it to end and go away from the user's sight at
+    // once; the window itself goes when the worker has finished (RunFinished).
+    // Until then the worker still reads the engine and the shared history,
+    // both alive with this window.
     closing_ = true;
-    StopAndWait();
-    if (game_ && game_->Lottery() == &lottery_) lottery_.WindowOpen[static_cast<size_t>(kind_)] = false;
-    event->accept();
+    cancel_ = true;
+    stop_ = true;
+    StopRequested();
+    event->ignore();
+    if (dock_) dock_->ReturnHome();
+    if (game_) game_->ReleaseAnalysisWindow(this);
+    QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+    (frame ? frame : this)->hide();
 }

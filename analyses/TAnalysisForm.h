@@ -10,16 +10,25 @@
 // and its charts to ChartLayout(), and supplies its load, preview and
 // analysis routines; its computation lives in a plain engine beside it.
 //
-// Ownership: the history and the game window belong to the game window,
-// which closes (and so destroys) its analysis windows before it frees the
-// history. The window owns its controls through Qt parents.
+// Ownership: the game window belongs to the main window; the history is
+// shared between the game window and its analysis windows (each window holds
+// it until it is destroyed), so a window that outlives its game window while
+// its run ends still reads a whole history. The window owns its controls
+// through Qt parents and its engine as a member.
 //
 // Threading: long runs go to one worker thread at a time (StartRun). The
-// worker never touches widgets: it reports through Post / PostLatest, which
-// queue work to this window's thread. "Parar" sets the stop flag, which the
-// run reads after each pass; closing the window sets the cancel flag and
-// waits for the worker (a derived window calls StopAndWait first thing in
-// its destructor, before its own members go).
+// worker reads only the window's engine and the history and never touches
+// widgets: it reports through Post / PostLatest, which queue work to this
+// window's thread. "Parar" sets the stop flag, which every long loop reads
+// often enough to end within a fraction of a second. Closing the window
+// never waits for the worker: when a run is going on, the close sets the
+// cancel and stop flags, hides the window, releases it from its game window
+// (which may then open a new one of the kind, or close) and is refused; when
+// the worker has finished, RunFinished closes the window again and the close
+// goes through (the frame deletes it). Only destruction waits (a derived
+// window calls StopAndWait first thing in its destructor, before its own
+// members go), which happens with a run going on only when the whole program
+// ends.
 #include "TLottery.h"
 
 #include <QElapsedTimer>
@@ -91,6 +100,10 @@ public:
     // UpDown1's position.
     int SampleSize() const;
     bool Running() const { return running_; }
+    // Workers of every analysis window still inside their work.
+    static int LiveWorkers() { return liveWorkers_.load(); }
+    // Closed while a run went on: hidden, waiting for the worker to end.
+    bool Closing() const { return closing_; }
 
     // The grid as text: every cell followed by TAB, every row by CR LF. A
     // window that shows its table through a model of its own gives its text.
@@ -104,6 +117,10 @@ public slots:
     void Button2Click();
     void Button3Click();
     void Copiar1Click();
+    // "Salvar tabela..." (CSV) and "Salvar gráfico..." (PNG, SVG, PDF): what
+    // "Copiar" would copy, saved to a file.
+    void Salvartabela1Click();
+    void Salvargrafico1Click();
     void CalculadoraCSN1Click();
     void CalculadoraCSN2Click();
     void Normal1Click();
@@ -169,6 +186,9 @@ protected:
     static constexpr int MinimumRedrawInterval = 40; // milliseconds
     // "Épocas" and "Erro da rede" (exponent format, 8 digits, 2 exponent digits).
     void ShowPass(int pass, double error);
+    // A read-only number field shows the start of its number (the whole of
+    // it in the tooltip).
+    static void ShowNumber(QLineEdit& field, const QString& text);
 
     void SetMemo(const QStringList& lines);
     void SetGridSize(int rows, int columns);
@@ -192,6 +212,8 @@ protected:
     QToolBar* ToolBar1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Copiar1 = nullptr;
+    QAction* Salvartabela1 = nullptr;
+    QAction* Salvargrafico1 = nullptr;
     QAction* CalculadoraCSN1 = nullptr;
     QAction* CalculadoraCSN2 = nullptr;
     QMenu* kvizinhosprximos1 = nullptr;
@@ -204,8 +226,11 @@ private:
     void SetSampleSize(int value);
     void Neighbours(bool delta);
     void RunFinished();
+    QString PopupGridText() const;
+    TChartView* PopupChart() const;
 
     QPointer<TForm3> game_;
+    std::shared_ptr<TLottery> lotteryOwner_; // keeps lottery_ alive as long as this window
     TLottery& lottery_;
     TLottery::WindowKind kind_;
     Features features_;
@@ -222,6 +247,7 @@ private:
     bool docked_ = false;
     QPointer<QWidget> popupSource_;
 
+    static inline std::atomic<int> liveWorkers_{0};
     std::atomic<bool> stop_{false};
     std::atomic<bool> cancel_{false};
     bool running_ = false;

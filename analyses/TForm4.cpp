@@ -504,7 +504,10 @@ void TForm4::Gerar1Click() {
                 attempts, file,
                 [this](const Analysis::TrainingPass& pass) {
                     PostLatest(FitChannel, [this, pass] { ShowFit(pass); });
-                    return !StopFlag().load();
+                    // Unticking "Ñ analisar 2 últimos itens" ends the attempt
+                    // in training too, as "Parar" does, rather than after its
+                    // whole training: the generation ends within a pass.
+                    return !StopFlag().load() && !generationStop_.load();
                 },
                 [this](const Analysis::AttemptEvent& event) {
                     if (!event.Label.empty()) {

@@ -6,6 +6,7 @@
 #include "TChartView.h"
 #include "TForm2.h"
 #include "TForm3.h"
+#include "THeatMap.h"
 #include "TMessageBox.h"
 
 #include <QAction>
@@ -22,6 +23,7 @@
 #include <QRadioButton>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <exception>
@@ -169,6 +171,16 @@ void TForm8::BuildOwnControls() {
         chart = Chart2;
     }
     chart->setMinimumHeight(180);
+    // The same probabilities as coloured cells: 60 x 60 pairs stay readable
+    // where bars hide each other.
+    HeatMap1 = new THeatMap(this);
+    HeatMap1->setObjectName(QStringLiteral("HeatMap1"));
+    HeatMap1->SetTitle(QStringLiteral("Distribuição conjunta total"));
+    HeatMap1->SetAxisTitles(QStringLiteral("A"), QStringLiteral("B"));
+    auto* views = new QTabWidget(this);
+    views->setObjectName(QStringLiteral("PageControl1"));
+    views->addTab(chart, Chart3D ? QStringLiteral("Barras 3-D") : QStringLiteral("Barras"));
+    views->addTab(HeatMap1, QStringLiteral("Mapa de calor"));
 
     tv1 = new QTreeWidget(this);
     tv1->setObjectName(QStringLiteral("tv1"));
@@ -180,7 +192,7 @@ void TForm8::BuildOwnControls() {
     auto* lower = new QSplitter(Qt::Horizontal, this);
     lower->setObjectName(QStringLiteral("Splitter3"));
     lower->setChildrenCollapsible(false);
-    lower->addWidget(Boxed(lower, "GroupBox3", QStringLiteral("&Gráfico"), chart));
+    lower->addWidget(Boxed(lower, "GroupBox3", QStringLiteral("&Gráfico"), views));
     lower->addWidget(
         Boxed(lower, "GroupBox4", QStringLiteral("Análise Market Basket (árvore de decisão)"), tv1));
     lower->setStretchFactor(0, 3);
@@ -246,13 +258,13 @@ void TForm8::PreviewAnalysis() {
             if (!NumberText::TryParseFloat(CellText(a, b).toStdString(), value)) value = 0;
             values[static_cast<size_t>(b - 1)][static_cast<size_t>(a - 1)] = value;
         }
+    QStringList numbers;
+    for (int i = 1; i <= n; ++i) numbers.append(QString::number(i));
+    HeatMap1->SetData(numbers, numbers, values);
     if (Chart3D) {
-        QStringList depths, xs;
-        for (int i = 1; i <= n; ++i) {
-            depths.append(QStringLiteral("Dez.") + QString::number(i));
-            xs.append(QString::number(i));
-        }
-        Chart3D->SetData(depths, xs, values);
+        QStringList depths;
+        for (int i = 1; i <= n; ++i) depths.append(QStringLiteral("Dez.") + QString::number(i));
+        Chart3D->SetData(depths, numbers, values);
     } else {
         // Series B gets the points (A, cell (B, A)).
         const int series = std::min(n, Chart2->SeriesCount());
@@ -279,11 +291,21 @@ void TForm8::opAdadoBClick() {
 bool TForm8::StartAnalysis() {
     tv1->clear();
     tree_.reset();
-    tree_ = engine_->Tree(ComboBox1->currentIndex());
-    ShowTree(*tree_);
-    SetMemo({QStringLiteral("Análise finalizada.")});
-    // Nothing runs on: the frame ends the command with "Preview".
-    return false;
+    // On a large game with a long sample the tree takes a while: it grows on
+    // the worker, from a copy of the engine (the options may reload the
+    // sample meanwhile), and "Parar" or closing ends it at the next node;
+    // a stopped tree shows the nodes grown so far.
+    auto snapshot = std::make_shared<const TBayesAnalysis>(*engine_);
+    auto grown = std::make_shared<TBayesAnalysis::TNode>();
+    const int item = ComboBox1->currentIndex();
+    StartRun([this, snapshot, grown, item] { *grown = snapshot->Tree(item, &StopFlag()); },
+             [this, grown] {
+                 tree_ = std::move(*grown);
+                 ShowTree(*tree_);
+                 SetMemo({QStringLiteral("Análise finalizada.")});
+                 PreviewAnalysis();
+             });
+    return true;
 }
 
 void TForm8::ShowTree(const TBayesAnalysis::TNode& root) {

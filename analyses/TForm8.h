@@ -26,6 +26,7 @@ class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TBarChart3D;
+class THeatMap;
 class TForm2;
 
 class TForm8 : public TAnalysisForm {
@@ -79,6 +80,7 @@ private:
     QAction* MelhorComb1 = nullptr;
     TChartView* Chart2 = nullptr;   // the 2-D chart, or
     TBarChart3D* Chart3D = nullptr; // the 3-D one
+    THeatMap* HeatMap1 = nullptr;   // the same values as coloured cells, on a tab beside
     bool pending3D_ = false;        // the pop-up menu is opening over Chart3D
     bool popupOver3D_ = false;      // it was last opened over Chart3D
     QTreeWidget* tv1 = nullptr;

@@ -121,7 +121,8 @@ TBayesAnalysis::Grid TBayesAnalysis::Table(TTable table) const {
         grid[row][0] = std::to_string(r);
         grid[0][row] = std::to_string(r);
         for (int32_t c = 1; c <= n; ++c)
-            grid[row][static_cast<size_t>(c)] = ProbabilityText(numbers.Body[row - 1][static_cast<size_t>(c - 1)]);
+            grid[row][static_cast<size_t>(c)] =
+                ProbabilityText(numbers.Body[row - 1][static_cast<size_t>(c - 1)]);
         const std::string margin = ProbabilityText(numbers.Margins[row - 1]);
         grid[row][size - 1] = margin;
         grid[size - 1][row] = margin;
@@ -129,7 +130,7 @@ TBayesAnalysis::Grid TBayesAnalysis::Table(TTable table) const {
     return grid;
 }
 
-TBayesAnalysis::TNode TBayesAnalysis::Tree(int32_t item) const {
+TBayesAnalysis::TNode TBayesAnalysis::Tree(int32_t item, const std::atomic<bool>* stop) const {
     const int32_t n = N();
     const int32_t a = std::max(item, 0) + 1;
     std::vector<bool> fixed(static_cast<size_t>(n) + 1, false);
@@ -149,13 +150,13 @@ TBayesAnalysis::TNode TBayesAnalysis::Tree(int32_t item) const {
         const double p0 = Denominator() > 0 ? static_cast<double>(Count(draws)) / Denominator() : 0.0;
         root.Text = "P(" + path + ProbabilityText(p0);
     }
-    Expand(root, path, draws, Count(draws), fixed);
+    Expand(root, path, draws, Count(draws), fixed, stop);
     return root;
 }
 
 void TBayesAnalysis::Expand(TNode& parent, const std::string& path, const std::vector<uint64_t>& draws,
-                            int32_t pathCount, std::vector<bool>& fixed) const {
-    if (pathCount <= 0) return;
+                            int32_t pathCount, std::vector<bool>& fixed, const std::atomic<bool>* stop) const {
+    if (pathCount <= 0 || (stop && stop->load(std::memory_order_relaxed))) return;
     int32_t best = 0;
     int32_t bestCount = 0;
     for (int32_t v = 1; v <= N(); ++v) {
@@ -179,12 +180,12 @@ void TBayesAnalysis::Expand(TNode& parent, const std::string& path, const std::v
     if (bestCount < pathCount) {
         std::vector<uint64_t> present(draws);
         for (size_t w = 0; w < words_; ++w) present[w] &= marks[w];
-        Expand(parent.Children.back(), number + "," + path, present, bestCount, fixed);
+        Expand(parent.Children.back(), number + "," + path, present, bestCount, fixed, stop);
 
         parent.Children.push_back({"P(¬" + number + "|" + path + ProbabilityText(1.0 - conf), {}});
         std::vector<uint64_t> absent(draws);
         for (size_t w = 0; w < words_; ++w) absent[w] &= ~marks[w];
-        Expand(parent.Children.back(), "¬" + number + "," + path, absent, pathCount - bestCount, fixed);
+        Expand(parent.Children.back(), "¬" + number + "," + path, absent, pathCount - bestCount, fixed, stop);
     }
     fixed[static_cast<size_t>(best)] = false;
 }

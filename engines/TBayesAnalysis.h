@@ -33,6 +33,7 @@
 // window's thread.
 #include "TCombinationSearch.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -93,8 +94,11 @@ public:
     static std::string ProbabilityText(double p);
 
     // The tree from the combo box's item: 0..n-1 the number item + 1, n (or
-    // above) "Todas as dezenas"; a negative item counts as 0.
-    TNode Tree(int32_t item) const;
+    // above) "Todas as dezenas"; a negative item counts as 0. A set stop
+    // ends the growing at the next node: the tree then holds the nodes made
+    // so far (depth first), which on a large game with a long sample takes
+    // a noticeable time to grow.
+    TNode Tree(int32_t item, const std::atomic<bool>* stop = nullptr) const;
     // One line per node, depth first: "+", one "-" per level below the
     // root, the node's text, CR LF.
     static std::string Outline(const TNode& root);
@@ -122,7 +126,7 @@ private:
     // Expands `parent`, whose path text is `path` and whose draws are
     // `draws` (pathCount of them); `fixed` holds the numbers on the path.
     void Expand(TNode& parent, const std::string& path, const std::vector<uint64_t>& draws, int32_t pathCount,
-                std::vector<bool>& fixed) const;
+                std::vector<bool>& fixed, const std::atomic<bool>* stop) const;
 
     std::shared_ptr<const TCombinationSearch> search_;
     int32_t sampleSize_ = 0;

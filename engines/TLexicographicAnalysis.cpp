@@ -207,8 +207,9 @@ int TLexicographicAnalysis::PredictedBall(double forecast) const {
     return FirstBall(forecast, k_ - j);
 }
 
-TLexicographicAnalysis::Prediction TLexicographicAnalysis::Predict(int draw, double forecast, bool withDistance,
-                                                                  double distance, double relative) const {
+TLexicographicAnalysis::Prediction TLexicographicAnalysis::Predict(int draw, double forecast,
+                                                                   bool withDistance, double distance,
+                                                                   double relative) const {
     Prediction prediction;
     prediction.Draw = draw;
     prediction.Value = std::trunc(forecast);
@@ -566,8 +567,10 @@ bool TLexicographicAnalysis::AnalyseAllBatched(int total, int trainingRows, std:
         return true;
     };
 
-    int shownColumn = 0;
-    int shownVote = 0;
+    // The columns advance side by side; the label counts the votes in as if
+    // they had come column after column ("6/6, voto: 1/3" once 15 of 18 are
+    // in), so that it tells how much is done.
+    int shownDone = -1;
     while (!stopped) {
         while (jobs.Running() < jobs.Threads()) {
             Column* pick = nullptr;
@@ -584,10 +587,13 @@ bool TLexicographicAnalysis::AnalyseAllBatched(int total, int trainingRows, std:
         const auto open =
             std::find_if(columns.begin(), columns.end(), [](const Column& c) { return !c.Satisfied; });
         if (open == columns.end()) break;
-        if (open->Number != shownColumn || open->Accepted + 1 != shownVote) {
-            shownColumn = open->Number;
-            shownVote = open->Accepted + 1;
-            if (onVote && !onVote({VoteLabel(shownColumn, k_, shownVote, total), {}})) {
+        int done = 0;
+        for (const Column& column : columns) done += std::min(column.Accepted, total);
+        if (done != shownDone) {
+            shownDone = done;
+            const int column = std::min(done / total + 1, k_);
+            const int vote = done >= total * k_ ? total : done % total + 1;
+            if (onVote && !onVote({VoteLabel(column, k_, vote, total), {}})) {
                 stopped = true;
                 break;
             }

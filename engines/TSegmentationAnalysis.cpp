@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <tuple>
 #include <utility>
 
 TSegmentationAnalysis::TSegmentationAnalysis(const TLottery& lottery) : lottery_(lottery) {
@@ -85,26 +86,59 @@ double TSegmentationAnalysis::TrainVote(int vote, int cut, const PassCallback& o
     return Network.Output[0];
 }
 
+bool TSegmentationAnalysis::Close(double at, double other, double top) {
+    const double w0 = 0.0001 * top;
+    const double gap = top - at;
+    const double d = other - at;
+    // An infinite scale: only an exactly equal vote is close (0 x inf would be NaN).
+    if (gap == 0) return d == 0;
+    const double x = (d * d) * (w0 / (gap * gap));
+    // exp(-x) >= 0.5 needs x <= ln 2 < 1: a farther vote is not close, and
+    // its exp (of a hugely negative number, which underflows through the
+    // slow subnormal range) is never taken. A NaN x fails both tests, as the
+    // plain test fails it.
+    if (x > 1) return false;
+    return std::exp(-x) >= 0.5;
+}
+
+TSegmentationAnalysis::VoteWeights::VoteWeights(double top) : top_(top), powers_{0.0001 * top} {}
+
+void TSegmentationAnalysis::VoteWeights::Add(double vote) {
+    int count = 0;
+    for (size_t u = 0; u < votes_.size(); ++u) {
+        if (Close(votes_[u], vote, top_)) ++close_[u];
+        if (Close(vote, votes_[u], top_)) ++count;
+    }
+    votes_.push_back(vote);
+    close_.push_back(count);
+    // The new vote may have raised the count of the only vote with the
+    // fewest: find the fewest again (one pass, as the counts above).
+    fewest_ = *std::min_element(close_.begin(), close_.end());
+    while (powers_.size() < votes_.size()) powers_.push_back(powers_.back() * 0.8);
+}
+
+double TSegmentationAnalysis::VoteWeights::Weight(int u) const {
+    return powers_[static_cast<size_t>(close_[static_cast<size_t>(u - 1)])];
+}
+
+double TSegmentationAnalysis::VoteWeights::MaxWeight() const {
+    // Weights fall as counts rise: the largest is that of the fewest.
+    return votes_.empty() ? 1.0 : std::max(1.0, powers_[static_cast<size_t>(fewest_)]);
+}
+
+TSegmentationAnalysis::Weighting TSegmentationAnalysis::VoteWeights::Current(size_t size) const {
+    Weighting result;
+    result.Weights.assign(std::max(size, votes_.size() + 1), powers_[0]);
+    for (int u = 1; u <= Count(); ++u) result.Weights[static_cast<size_t>(u)] = Weight(u);
+    result.MaxWeight = MaxWeight();
+    return result;
+}
+
 TSegmentationAnalysis::Weighting TSegmentationAnalysis::Weigh(std::span<const double> votes, int v,
                                                               double top) {
-    const double w0 = 0.0001 * top;
-    Weighting result;
-    result.Weights.assign(votes.size(), w0);
-    for (int u = 1; u <= v; ++u) {
-        const double at = votes[static_cast<size_t>(u)];
-        const double gap = top - at;
-        const double scale = w0 / (gap * gap); // +inf for a vote at U
-        double& weight = result.Weights[static_cast<size_t>(u)];
-        for (int t = 1; t <= v; ++t) {
-            if (t == u) continue;
-            const double d = votes[static_cast<size_t>(t)] - at;
-            // An infinite scale: only an exactly equal vote is close (0 x inf would be NaN).
-            const bool close = gap == 0 ? d == 0 : std::exp(-(d * d) * scale) >= 0.5;
-            if (close) weight *= 0.8;
-        }
-        result.MaxWeight = std::max(result.MaxWeight, weight);
-    }
-    return result;
+    VoteWeights weights(top);
+    for (int u = 1; u <= v; ++u) weights.Add(votes[static_cast<size_t>(u)]);
+    return weights.Current(votes.size());
 }
 
 std::vector<TSegmentationAnalysis::Point> TSegmentationAnalysis::VotePoints(std::span<const double> votes,
@@ -150,6 +184,7 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::Gather(int n, int cut, cons
             ? Trainer
             : VoteTrainer([this](int vote, int cutAt, const PassCallback& pass, const std::atomic<bool>* stop,
                                  bool& stopped) { return TrainVote(vote, cutAt, pass, stop, stopped); });
+    VoteWeights weights(top);
     for (int v = 1; v <= n; ++v) {
         bool stopped = false;
         double c = 0;
@@ -157,7 +192,7 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::Gather(int n, int cut, cons
             c = std::trunc(trainer(v, cut, report, cancel, stopped));
             ++result.Trainings;
         } while ((c <= 0 || c > top) && !stopped);
-        TakeVote(result, v, c, top, onVote);
+        TakeVote(result, weights, v, c, top, onVote);
         if (stopped) {
             result.Stopped = true;
             break;
@@ -167,14 +202,20 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::Gather(int n, int cut, cons
     return result;
 }
 
-void TSegmentationAnalysis::TakeVote(Result& result, int v, double c, double top,
+void TSegmentationAnalysis::TakeVote(Result& result, VoteWeights& weights, int v, double c, double top,
                                      const VoteCallback& onVote) {
     result.Votes[static_cast<size_t>(v)] = c;
     result.Taken = v;
-    const auto weighting = Weigh(result.Votes, v, top);
-    std::copy(weighting.Weights.begin() + 1, weighting.Weights.begin() + v + 1, result.Weights.begin() + 1);
-    result.MaxWeight = weighting.MaxWeight;
-    result.Points = VotePoints(result.Votes, weighting, v, top);
+    weights.Add(c);
+    for (int u = 1; u <= v; ++u) result.Weights[static_cast<size_t>(u)] = weights.Weight(u);
+    result.MaxWeight = weights.MaxWeight();
+    result.Points.clear();
+    result.Points.push_back({0, 0});
+    for (int u = 1; u <= v; ++u) {
+        const double at = result.Votes[static_cast<size_t>(u)];
+        if (at > 0 && at <= top) result.Points.push_back({at, 1 - weights.Weight(u) / result.MaxWeight});
+    }
+    result.Points.push_back({top, 0});
     if (onVote) onVote(v, result.Points);
 }
 
@@ -231,6 +272,7 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::GatherBatched(int n, int cu
     const auto gather = [&](Job& job) {
         for (Trained& network : job.Take()) done[network.Start] = std::move(network);
     };
+    VoteWeights weights(top);
     int taken = 0;
     bool stopped = false;
     while (taken < n && !result.Stopped) {
@@ -257,11 +299,11 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::GatherBatched(int n, int cu
             if (network.Stopped) {
                 // The network in training when the run stopped: its
                 // forecast is the last vote, in range or not.
-                TakeVote(result, ++taken, c, top, onVote);
+                TakeVote(result, weights, ++taken, c, top, onVote);
                 result.Stopped = true;
                 break;
             }
-            if (c > 0 && c <= top) TakeVote(result, ++taken, c, top, onVote);
+            if (c > 0 && c <= top) TakeVote(result, weights, ++taken, c, top, onVote);
         }
         if (stopped) result.Stopped = true; // and the networks in training, if any, are set aside
     }
@@ -276,13 +318,12 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::GatherBatched(int n, int cu
 
 void TSegmentationAnalysis::SortAndList(Result& result) {
     // Entries after the votes taken (a stopped run) hold vote 0 and weight w0,
-    // the largest weight there is, so they already stand at the end: sorting
-    // only the votes taken keeps the quadratic sort from holding a stopped or
-    // closing window for seconds when a huge vote count was asked for.
+    // the largest weight there is, so they already stand at the end.
     const int n = std::min(result.Requested, result.Taken);
     auto& votes = result.Votes;
     auto& weights = result.Weights;
-    for (int i = 1; i < n; ++i)
+    const int exchanged = std::min(n - 1, ListedVotes);
+    for (int i = 1; i <= exchanged; ++i)
         for (int j = i; j <= n; ++j) {
             const auto a = static_cast<size_t>(i);
             const auto b = static_cast<size_t>(j);
@@ -291,8 +332,20 @@ void TSegmentationAnalysis::SortAndList(Result& result) {
                 std::swap(votes[a], votes[b]);
             }
         }
+    // Rows 1..exchanged now hold the smallest weights in the exchange sort's
+    // order; the rest are all at least as heavy.
+    if (exchanged + 1 < n) {
+        const auto first = static_cast<size_t>(exchanged + 1);
+        const auto last = static_cast<size_t>(n) + 1;
+        std::vector<std::pair<double, double>> rest; // (weight, vote)
+        rest.reserve(last - first);
+        for (size_t i = first; i < last; ++i) rest.emplace_back(weights[i], votes[i]);
+        std::stable_sort(rest.begin(), rest.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (size_t i = first; i < last; ++i) std::tie(weights[i], votes[i]) = rest[i - first];
+    }
     result.Memo = {"Votos: " + NumberText::FormatInt(result.Requested), "Tovisca\tPeso"};
-    for (int i = 1; i <= std::min(n, 20); ++i) {
+    for (int i = 1; i <= std::min(n, ListedVotes); ++i) {
         const auto a = static_cast<size_t>(i);
         if (votes[a] > 0)
             result.Memo.push_back(NumberText::FormatGeneral(votes[a]) + "\t" +

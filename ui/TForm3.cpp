@@ -3,6 +3,8 @@
 #include "NumberText.h"
 #include "TChartView.h"
 #include "TDrawTableModel.h"
+#include "TExport.h"
+#include "TFileDialog.h"
 #include "TForm2.h"
 #include "TForm6.h"
 #include "TGameFigures.h"
@@ -67,8 +69,9 @@ TForm3::TForm3(TForm2* mainWindow, QWidget* parent) : QWidget(parent), main_(mai
 }
 
 TForm3::~TForm3() {
-    // Analysis windows refer to the history and the grid: they go first;
-    // the calculator stops using the history before it is freed.
+    // Analysis windows go first (one whose run goes on is released instead,
+    // and keeps its share of the history until its worker ends); the
+    // calculator stops using the history before it is freed.
     CloseAnalysisWindows(true);
     TForm6::ForgetLottery(lottery_.get());
     if (dock_) dock_->ReturnHome();
@@ -196,8 +199,11 @@ void TForm3::BuildCommands() {
     baixar_ = makeAction(QStringLiteral("Baixar da Internet"), "BaixardaInternet1", QKeySequence());
     baixar_->setEnabled(false);
     connect(baixar_, &QAction::triggered, this, &TForm3::BaixardaInternet1Click);
+    importar_ = makeAction(QStringLiteral("Importar resultados..."), "Importarresultados1", QKeySequence());
+    connect(importar_, &QAction::triggered, this, &TForm3::ImportarResultados1Click);
     toolsMenu_->addAction(atualizar_);
     toolsMenu_->addAction(baixar_);
+    toolsMenu_->addAction(importar_);
     toolsMenu_->addSeparator();
 
     const std::array<AnalysisCommand, TLottery::WindowKinds> commands{{
@@ -237,6 +243,13 @@ void TForm3::BuildCommands() {
     copiar1_ = popup_->addAction(QStringLiteral("Copiar"));
     copiar1_->setObjectName(QStringLiteral("Copiar1"));
     connect(copiar1_, &QAction::triggered, this, &TForm3::Copiar1Click);
+    QAction* salvarTabela = popup_->addAction(QStringLiteral("Salvar tabela..."));
+    salvarTabela->setObjectName(QStringLiteral("Salvartabela1"));
+    connect(salvarTabela, &QAction::triggered, this,
+            [this] { TExport::AskAndSaveTable(this, TExport::SplitGridText(model_->ToText())); });
+    QAction* salvarGrafico = popup_->addAction(QStringLiteral("Salvar gráfico..."));
+    salvarGrafico->setObjectName(QStringLiteral("Salvargrafico1"));
+    connect(salvarGrafico, &QAction::triggered, this, [this] { TExport::AskAndSaveChart(this, *chart_); });
     calculadora2_ = popup_->addAction(QStringLiteral("Calculadora CSN"));
     calculadora2_->setObjectName(QStringLiteral("CalculadoraCSN2"));
     connect(calculadora2_, &QAction::triggered, this, &TForm3::CalculadoraCSN2Click);
@@ -269,6 +282,7 @@ void TForm3::UpdateCommands() {
     const bool calculator = main_ && main_->HasCalculator() && loaded;
     calculadora1_->setEnabled(calculator);
     calculadora2_->setEnabled(calculator);
+    importar_->setEnabled(loaded && main_ && main_->GetImportRunner());
 }
 
 void TForm3::Atualizartela1Click() {
@@ -278,7 +292,7 @@ void TForm3::Atualizartela1Click() {
 
     if (!lottery_) {
         try {
-            lottery_ = std::make_unique<TLottery>(QFile::encodeName(fileName_).toStdString());
+            lottery_ = std::make_shared<TLottery>(QFile::encodeName(fileName_).toStdString());
         } catch (const TLoadError& error) {
             TMessageBox::Show(this, QString::fromStdString(error.what()), TMessageBox::Kind::Error);
         } catch (const std::exception& error) {
@@ -341,6 +355,13 @@ void TForm3::BaixardaInternet1Click() {
     if (main_ && main_->GetUpdateRunner()) main_->GetUpdateRunner()(*this);
 }
 
+void TForm3::ImportarResultados1Click() {
+    if (!main_ || !main_->GetImportRunner()) return;
+    const QString file = TFileDialog::OpenFileName(
+        this, QStringLiteral("Resultados baixados (*.xlsx *.json *.zip);;Todos os arquivos (*)"), QString());
+    if (!file.isEmpty()) main_->GetImportRunner()(*this, file);
+}
+
 void TForm3::Anliselexicogrfica1Click() {
     OpenAnalysis(TLottery::Lexicographic);
 }
@@ -371,10 +392,21 @@ void TForm3::RegisterAnalysisWindow(TLottery::WindowKind kind, QWidget* window) 
     const auto i = static_cast<size_t>(kind);
     windows_.at(i) = window;
     if (lottery_) lottery_->WindowOpen[i] = true;
-    connect(window, &QObject::destroyed, this, [this, i] {
+    // Only while it is still the registered one: a released window may go
+    // after a new window of its kind has opened.
+    connect(window, &QObject::destroyed, this, [this, i, window] {
+        if (windows_[i] && windows_[i].data() != window) return;
         windows_[i] = nullptr;
         if (lottery_) lottery_->WindowOpen[i] = false;
     });
+}
+
+void TForm3::ReleaseAnalysisWindow(QWidget* window) {
+    for (size_t i = 0; i < windows_.size(); ++i)
+        if (window && windows_[i] == window) {
+            windows_[i] = nullptr;
+            if (lottery_) lottery_->WindowOpen[i] = false;
+        }
 }
 
 void TForm3::OpenAnalysis(TLottery::WindowKind kind) {
@@ -396,6 +428,7 @@ void TForm3::OpenAnalysis(TLottery::WindowKind kind) {
             frame->showNormal();
         else
             frame->show();
+        main_->FitChild(frame);
         main_->MdiArea()->setActiveSubWindow(frame);
         frame->raise();
     } else {
@@ -409,10 +442,10 @@ void TForm3::CloseAnalysisWindows(bool force) {
         if (!window) continue;
         QWidget* frame = qobject_cast<QMdiSubWindow*>(window->parentWidget());
         QWidget* target = frame ? frame : window.data();
-        if (force)
-            delete target;
-        else
-            target->close();
+        // A window whose run goes on releases itself here (window becomes
+        // null) and goes when its worker has let go.
+        target->close();
+        if (force && window) delete target;
     }
 }
 

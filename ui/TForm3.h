@@ -4,10 +4,12 @@
 // chart, and the commands that open the analysis windows, the CSN calculator
 // and the results update.
 //
-// Ownership: the history lives as long as this window (or until the update
-// replaces it). Analysis windows hold references to it and to the grid; this
-// window closes them before it frees the history, and forgets each one when
-// it is destroyed (clearing its WindowOpen flag).
+// Ownership: the history is shared. This window holds it as long as it lives
+// (or until the update replaces it); every analysis window holds it too, so
+// that a window closed during a run, which goes only when its worker has let
+// go, never sees its history freed under it. This window closes its analysis
+// windows before it drops the history, and forgets each one when it is
+// destroyed or released (clearing its WindowOpen flag).
 #include "TLottery.h"
 #include "TToolBarDock.h"
 
@@ -43,6 +45,8 @@ public:
     void SetFileName(const QString& fileName) { fileName_ = fileName; }
     // The history; null before the first "Atualizar tela" and after a load error.
     TLottery* Lottery() const { return lottery_.get(); }
+    // The same history, for those who must keep it alive (analysis windows).
+    std::shared_ptr<TLottery> SharedLottery() const { return lottery_; }
     bool Loaded() const { return lottery_ && lottery_->Loaded; }
 
     TForm2* MainWindow() const { return main_; }
@@ -67,16 +71,23 @@ public:
     void SetStatusText(const QString& text);
     // "Baixar da Internet".
     QAction* DownloadAction() const { return baixar_; }
+    // "Importar resultados...".
+    QAction* ImportAction() const { return importar_; }
 
     // The analysis window of a kind, if open.
     QWidget* AnalysisWindow(TLottery::WindowKind kind) const;
     // Remembers an opened analysis window and sets its WindowOpen flag; both
     // are cleared when the window is destroyed.
     void RegisterAnalysisWindow(TLottery::WindowKind kind, QWidget* window);
+    // Forgets an analysis window that was closed while its run goes on: it
+    // hides now and goes by itself when its worker has finished, and the
+    // kind can be opened afresh meanwhile.
+    void ReleaseAnalysisWindow(QWidget* window);
     // Opens the analysis window of a kind, or brings the open one forward.
     void OpenAnalysis(TLottery::WindowKind kind);
-    // Closes every open analysis window of this game; with force they are
-    // destroyed at once (needed before the history goes away).
+    // Closes every open analysis window of this game; with force an idle one
+    // is destroyed at once. A window with a run going on is released instead
+    // (it keeps the history alive until its worker ends).
     void CloseAnalysisWindows(bool force = false);
     // For the results update: closes the analysis windows, frees the history
     // and loads the file again.
@@ -88,6 +99,9 @@ public slots:
     void Atualizartela1Click();
     // The results update: runs the update of the main window, when one is set.
     void BaixardaInternet1Click();
+    // The import of a results file downloaded by hand (a spreadsheet, a saved
+    // answer of the results API, or the old ZIP archive).
+    void ImportarResultados1Click();
     void Anliselexicogrfica1Click();
     void Anliseatrasadas1Click();
     void Anlisebase51Click();
@@ -113,7 +127,7 @@ private:
     TForm2* main_;
     bool firstPaint_ = true;
     QString fileName_;
-    std::unique_ptr<TLottery> lottery_;
+    std::shared_ptr<TLottery> lottery_;
     std::array<QPointer<QWidget>, TLottery::WindowKinds> windows_;
 
     QToolBar* toolBar_ = nullptr;
@@ -134,6 +148,7 @@ private:
 
     QAction* atualizar_ = nullptr;
     QAction* baixar_ = nullptr;
+    QAction* importar_ = nullptr;
     std::array<QAction*, TLottery::WindowKinds> analysisActions_{};
     QAction* calculadora1_ = nullptr;
     QAction* copiar1_ = nullptr;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -158,6 +159,18 @@ TEST_F(LexicographicTest, PreviewMemoBlocksFollowTheSkipMode) {
         // out.
         EXPECT_EQ(preview.Real.size(), 16u);
         EXPECT_EQ(preview.Forecast.size(), skip == 2 ? 16u : 17u);
+        // The memo's numbers: one prediction per block, distances for the held-out draws.
+        EXPECT_TRUE(preview.Trained);
+        EXPECT_EQ(preview.MarginDraw, first - 1);
+        ASSERT_EQ(preview.Predictions.size(), blocks);
+        for (size_t b = 0; b < blocks; ++b) {
+            const Analysis::Prediction& p = preview.Predictions[b];
+            EXPECT_EQ(p.Draw, first + static_cast<int>(b));
+            EXPECT_EQ(p.Value, std::trunc(p.Value));
+            EXPECT_EQ(p.Ball,
+                      p.Value >= 1 && p.Value <= TCSN::Binomial(60, 6) ? analysis.FirstBall(p.Value, 6) : 0);
+            EXPECT_EQ(p.HasDistance, static_cast<int>(b) < skip);
+        }
     }
     // With skip 2 the first distance is the real CSN of the draw before the last less the
     // forecast (shown as its integer part), and the relative distance is cut to ten-thousandths.
@@ -225,6 +238,10 @@ TEST_F(LexicographicTest, VotesAreListedByTheExchangeOrder) {
     expected = title;
     expected.insert(expected.end(), {"2\t2", "4\t2", "3\t1", "1\t1"});
     EXPECT_EQ(preview.Memo, expected);
+    ASSERT_EQ(preview.Tally.size(), 4u);
+    EXPECT_EQ(preview.Tally[1].Ball, 4);
+    EXPECT_EQ(preview.Tally[1].Votes, 2);
+    EXPECT_EQ(preview.Tally[3].Ball, 1);
     ASSERT_EQ(preview.Slices.size(), 4u);
     EXPECT_EQ(preview.Slices[0].Label, "Bola 2:");
     EXPECT_EQ(preview.Slices[3].Value, 1);
@@ -253,6 +270,28 @@ TEST_F(LexicographicTest, AnalyseAllCastsOneVotePerNetworkInBothNotations) {
         EXPECT_EQ(std::accumulate(analysis.Votes.begin(), analysis.Votes.end(), 0), 12);
         EXPECT_EQ(analysis.Votes[0] + analysis.Votes[61], 0);
     }
+    // Trained side by side, the columns' votes are counted as they come in:
+    // each label stands for more votes in than the one before, from the
+    // first vote of the first column to the last of the last.
+    Analysis batched(megaSena);
+    batched.Column = 6;
+    batched.Skip = 2;
+    Setup(batched, 20, 9, 2);
+    Lines progress;
+    EXPECT_TRUE(batched.AnalyseAll(3, false, 0.4, nullptr, [&](const Analysis::VoteEvent& event) {
+        if (!event.Label.empty()) progress.push_back(event.Label);
+        return true;
+    }));
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.front(), "1/6, voto: 1/3");
+    const auto done = [](const std::string& label) {
+        int column = 0, vote = 0;
+        EXPECT_EQ(std::sscanf(label.c_str(), "%d/6, voto: %d/3", &column, &vote), 2) << label;
+        return (column - 1) * 3 + vote;
+    };
+    for (size_t i = 1; i < progress.size(); ++i)
+        EXPECT_GT(done(progress[i]), done(progress[i - 1])) << progress[i - 1] << " then " << progress[i];
+    EXPECT_EQ(std::accumulate(batched.Votes.begin(), batched.Votes.end(), 0), 18);
     // An accepted error of 0 rejects every network: only a stop ends the run, with no votes.
     Analysis analysis(megaSena);
     analysis.Column = 6;

@@ -4,7 +4,11 @@
 #include "NumberText.h"
 #include "TLottery.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <limits>
+#include <random>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
@@ -55,6 +59,153 @@ TEST_F(SegmentationTest, SampleAndTwoStepTrainingSetOfTheMinimumSample) {
         for (int i = 0; i < 4; ++i) EXPECT_EQ(forecast[static_cast<size_t>(i)], csn(a0 + m - 5 + i));
         EXPECT_EQ(forecast[4], patterns) << "the next ordinal";
     }
+}
+
+// The weighting as the window defines it, every vote against every other
+// after every vote: the brute-force reference of the kept-up-to-date one.
+Analysis::Weighting ReferenceWeighting(const std::vector<double>& votes, int v, double top) {
+    const double w0 = 0.0001 * top;
+    Analysis::Weighting result;
+    result.Weights.assign(votes.size(), w0);
+    for (int u = 1; u <= v; ++u) {
+        const double at = votes[static_cast<size_t>(u)];
+        const double gap = top - at;
+        const double scale = w0 / (gap * gap);
+        double& weight = result.Weights[static_cast<size_t>(u)];
+        for (int t = 1; t <= v; ++t) {
+            if (t == u) continue;
+            const double d = votes[static_cast<size_t>(t)] - at;
+            const bool close = gap == 0 ? d == 0 : std::exp(-(d * d) * scale) >= 0.5;
+            if (close) weight *= 0.8;
+        }
+        result.MaxWeight = std::max(result.MaxWeight, weight);
+    }
+    return result;
+}
+
+// Votes crowded around a few centres (many close pairs, many equal
+// weights), some at the top, at exactly the reach of another, and out of
+// range as a stopped vote can be.
+std::vector<double> CrowdedVotes(std::mt19937& random, int v, double top) {
+    std::vector<double> votes{0};
+    std::uniform_int_distribution<int> centre(0, 4), kind(0, 19);
+    std::normal_distribution<double> spread(0, top * 0.01);
+    for (int i = 1; i <= v; ++i) {
+        const double c = (centre(random) + 0.5) * top / 5;
+        double vote = std::clamp(std::trunc(c + spread(random)), 1.0, top);
+        switch (kind(random)) {
+        case 0: vote = top; break;
+        case 1: vote = -std::trunc(top * 0.1); break;    // a stopped, out-of-range vote
+        case 2: vote = std::trunc(top * 1.5); break;
+        case 3: if (i > 1) vote = votes[static_cast<size_t>(i - 1)]; break; // an equal vote
+        default: break;
+        }
+        votes.push_back(vote);
+    }
+    return votes;
+}
+
+TEST_F(SegmentationTest, KeptWeightingMatchesTheFreshWeighingAfterEveryVote) {
+    std::mt19937 random(32);
+    for (const double top : {60.0, 1000.0, 50063860.0}) {
+        const std::vector<double> votes = CrowdedVotes(random, 120, top);
+        Analysis::VoteWeights kept(top);
+        for (int v = 1; v <= 120; ++v) {
+            kept.Add(votes[static_cast<size_t>(v)]);
+            const Analysis::Weighting reference = ReferenceWeighting(votes, v, top);
+            const Analysis::Weighting now = kept.Current(votes.size());
+            ASSERT_EQ(now.Weights, reference.Weights) << "top " << top << ", vote " << v; // to the bit
+            ASSERT_EQ(now.MaxWeight, reference.MaxWeight) << "top " << top << ", vote " << v;
+            ASSERT_EQ(Analysis::Weigh(votes, v, top).Weights, reference.Weights);
+        }
+    }
+}
+
+TEST_F(SegmentationTest, WeightingAtTheReachAndWithHugeDistances) {
+    // Right at the edge of the reach the test is the exp's, not a distance's.
+    const double top = 1000;
+    const double w0 = 0.1;
+    const double at = 900;
+    const double reach = (top - at) * std::sqrt(std::log(2.0) / w0);
+    for (double step = -4; step <= 4; ++step) {
+        const double other = std::nextafter(at - reach, at) + step * 1e-12;
+        const std::vector<double> votes{0, at, other};
+        EXPECT_EQ(Analysis::Weigh(votes, 2, top).Weights, ReferenceWeighting(votes, 2, top).Weights) << step;
+    }
+    // Distances whose exp underflows, infinities and NaN: never close, never NaN.
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::vector<double> far{0, 1, 1e300, -1e300, inf, -inf, std::nan("")};
+    const auto weighting = Analysis::Weigh(far, 6, top);
+    const auto reference = ReferenceWeighting(far, 6, top);
+    for (int u = 1; u <= 6; ++u) {
+        EXPECT_EQ(weighting.Weights[static_cast<size_t>(u)], reference.Weights[static_cast<size_t>(u)]) << u;
+        EXPECT_FALSE(std::isnan(weighting.Weights[static_cast<size_t>(u)])) << u;
+    }
+}
+
+// The window's exchange sort over every row.
+void ReferenceSort(std::vector<double>& votes, std::vector<double>& weights, int n) {
+    for (int i = 1; i < n; ++i)
+        for (int j = i; j <= n; ++j)
+            if (weights[static_cast<size_t>(i)] > weights[static_cast<size_t>(j)]) {
+                std::swap(weights[static_cast<size_t>(i)], weights[static_cast<size_t>(j)]);
+                std::swap(votes[static_cast<size_t>(i)], votes[static_cast<size_t>(j)]);
+            }
+}
+
+TEST_F(SegmentationTest, SortKeepsTheExchangeSortsOrderOfTheListedRows) {
+    std::mt19937 random(7);
+    for (const int n : {1, 2, 5, 20, 21, 22, 40, 500}) {
+        // Weights of few distinct values, as the weighting gives: ties everywhere.
+        std::uniform_int_distribution<int> count(0, 6);
+        Analysis::Result result;
+        result.Requested = n;
+        result.Taken = n;
+        result.Votes.assign(static_cast<size_t>(n) + 1, 0);
+        result.Weights.assign(static_cast<size_t>(n) + 1, 0.1);
+        for (int i = 1; i <= n; ++i) {
+            result.Votes[static_cast<size_t>(i)] = 1000 + i;
+            result.Weights[static_cast<size_t>(i)] = 0.1 * std::pow(0.8, count(random));
+        }
+        std::vector<double> votes = result.Votes;
+        std::vector<double> weights = result.Weights;
+        ReferenceSort(votes, weights, n);
+        Analysis::SortAndList(result);
+        const int listed = std::min(n, Analysis::ListedVotes);
+        for (int i = 1; i <= listed; ++i) {
+            EXPECT_EQ(result.Votes[static_cast<size_t>(i)], votes[static_cast<size_t>(i)]) << n << " row " << i;
+            EXPECT_EQ(result.Weights[static_cast<size_t>(i)], weights[static_cast<size_t>(i)]);
+        }
+        if (n <= Analysis::ListedVotes + 1) {
+            EXPECT_EQ(result.Votes, votes) << "every row exchanged";
+        }
+        EXPECT_TRUE(std::is_sorted(result.Weights.begin() + 1, result.Weights.end())) << n;
+        std::vector<double> a(result.Votes), b(votes);
+        std::sort(a.begin(), a.end());
+        std::sort(b.begin(), b.end());
+        EXPECT_EQ(a, b) << "the same votes";
+    }
+}
+
+TEST_F(SegmentationTest, ThousandsOfVotesWeighAndSortInAFractionOfASecond) {
+    // 5,000 votes: each weighed on arrival, then sorted and listed. The
+    // fresh weighing after every vote took minutes here; the bound is loose
+    // on purpose (the timing itself is the benchmark's).
+    std::mt19937 random(5000);
+    const double top = 50063860;
+    const std::vector<double> votes = CrowdedVotes(random, 5000, top);
+    const auto begin = std::chrono::steady_clock::now();
+    Analysis::VoteWeights kept(top);
+    Analysis::Result result;
+    result.Requested = result.Taken = 5000;
+    result.Votes = votes;
+    for (int v = 1; v <= 5000; ++v) kept.Add(votes[static_cast<size_t>(v)]);
+    const Analysis::Weighting weighting = kept.Current(votes.size());
+    result.Weights = weighting.Weights;
+    result.MaxWeight = weighting.MaxWeight;
+    Analysis::SortAndList(result);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(20));
+    EXPECT_EQ(result.Memo.size(), 2u + 20u);
 }
 
 TEST_F(SegmentationTest, WeightingOfHandWorkedVotes) {

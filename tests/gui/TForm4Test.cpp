@@ -45,6 +45,7 @@ protected:
         WaitFor([window, passes] { return Text(window, "Edit3").toInt() >= passes; });
     }
     void ExpectClosed(const QPointer<TForm4>& window) {
+        WaitGone(window);
         EXPECT_TRUE(window.isNull());
         EXPECT_TRUE(main.MdiArea()->findChildren<TForm4*>().isEmpty());
     }

@@ -52,6 +52,7 @@ protected:
         return texts;
     }
     void ExpectClosed(const QPointer<TForm5>& window) {
+        WaitGone(window);
         EXPECT_TRUE(window.isNull());
         EXPECT_TRUE(main.MdiArea()->findChildren<TForm5*>().isEmpty());
     }

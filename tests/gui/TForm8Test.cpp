@@ -247,6 +247,7 @@ TEST_F(TForm8Test, DecisionTreeAndItsCopies) {
     EXPECT_EQ(QApplication::clipboard()->text(), "");
     // From number 1 (item 0): it is in four draws of five.
     Click(window, "Button1");
+    WaitFor([window] { return !window->Running(); });
     EXPECT_EQ(Memo(window), "Análise finalizada.");
     EXPECT_TRUE(Enabled(window, "Button1"));
     EXPECT_FALSE(Enabled(window, "Button3"));
@@ -263,6 +264,7 @@ TEST_F(TForm8Test, DecisionTreeAndItsCopies) {
     auto* combo = Find<QComboBox>(window, "ComboBox1");
     combo->setCurrentIndex(combo->count() - 1);
     Click(window, "Button1");
+    WaitFor([window] { return !window->Running(); });
     ASSERT_EQ(tree->topLevelItemCount(), 1);
     QTreeWidgetItem* root = tree->topLevelItem(0);
     EXPECT_EQ(root->text(0), "P(*)");
@@ -371,6 +373,7 @@ TEST_F(TForm8Test, ThreeDimensionalChartWhereADisplayExists) {
     EXPECT_FALSE(QApplication::clipboard()->image().isNull());
     // The tree and the grid copy as before.
     Click(window, "Button1");
+    WaitFor([window] { return !window->Running(); });
     EXPECT_EQ(Find<QTreeWidget>(window, "tv1")->topLevelItemCount(), 1);
 }
 

@@ -25,10 +25,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTableWidget>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -64,6 +66,17 @@ inline void WaitFor(const std::function<bool()>& condition) {
     tick.start(2);
     while (!condition()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QApplication::processEvents();
+}
+
+// A window closed mid-run goes when its worker has let go: waits for it,
+// ten seconds at most (the caller's checks then tell).
+template <typename T> void WaitGone(const QPointer<T>& window) {
+    QElapsedTimer clock;
+    clock.start();
+    WaitFor([&window, &clock] {
+        ProcessDeletes();
+        return window.isNull() || clock.elapsed() > 10000;
+    });
 }
 
 template <typename T = QWidget> T* Find(const QObject* parent, const char* name) {
@@ -181,9 +194,19 @@ protected:
     void Activate(QWidget* window) {
         main.MdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(window->parentWidget()));
     }
+    // A window closed mid-run hides at once and goes when its worker has
+    // let go: wait for that (a few seconds at most, then the test's own
+    // checks tell).
     void CloseFrame(QWidget* window) {
-        window->parentWidget()->close();
+        const QPointer<QWidget> frame(window->parentWidget());
+        frame->close();
         ProcessDeletes();
+        QElapsedTimer clock;
+        clock.start();
+        WaitFor([&frame, &clock] {
+            ProcessDeletes();
+            return frame.isNull() || frame->isVisible() || clock.elapsed() > 10000;
+        });
     }
 
     TempFolder folder;
