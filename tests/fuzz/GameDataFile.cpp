@@ -58,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     // The statistics of the positional window, on a sample cut to the
     // history, and a sliding count; bounded so that a large game stays quick.
-    if (static_cast<int64_t>(n) * k * std::max(l.DrawCount, 1) <= 4'000'000) {
+    if (static_cast<int64_t>(n) * k * std::max(l.DrawCount, 1) <= 250'000) {
         l.ComputePositionStatistics(l.DrawCount);
         l.ComputePositionStatistics(l.DrawCount + 5);
         int64_t counted = 0;
