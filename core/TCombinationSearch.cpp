@@ -133,9 +133,8 @@ using TMaskLanes = uint64_t __attribute__((vector_size(64)));
 using TMaskIndex = int64_t __attribute__((vector_size(64)));
 using TCountLanes = int32_t __attribute__((vector_size(32)));
 constexpr int Lanes = 8;
-// Lane h takes lane h - 1 (lane 0 takes 0): "one hit fewer".
-constexpr TMaskIndex FromBelow64{Lanes, 0, 1, 2, 3, 4, 5, 6};
-constexpr TCountLanes FromBelow32{Lanes, 0, 1, 2, 3, 4, 5, 6};
+// The shuffles "Lanes, 0, 1, ..., 6" below: lane h takes lane h - 1 (lane 0
+// takes 0), "one hit fewer".
 
 template <int FixedW> [[gnu::always_inline]] inline int Words(const TPrepared& p) {
     if constexpr (FixedW > 0)
@@ -173,7 +172,7 @@ template <int FixedW>
             TMaskLanes below;
             std::memcpy(&below, src, sizeof below);
             const TMaskLanes mask = TMaskLanes{} + m[0];
-            const TMaskLanes lifted = __builtin_shuffle(below, TMaskLanes{}, FromBelow64);
+            const TMaskLanes lifted = __builtin_shufflevector(below, TMaskLanes{}, Lanes, 0, 1, 2, 3, 4, 5, 6);
             const TMaskLanes level = (below & ~mask) | (lifted & mask);
             std::memcpy(dst, &level, sizeof level);
             TMaskIndex c;
@@ -321,7 +320,7 @@ template <int FixedW>
             TCountLanes counts, bars;
             std::memcpy(&counts, cntE, sizeof counts);
             std::memcpy(&bars, need, sizeof bars);
-            const TCountLanes lower = __builtin_shuffle(counts, TCountLanes{}, FromBelow32);
+            const TCountLanes lower = __builtin_shufflevector(counts, TCountLanes{}, Lanes, 0, 1, 2, 3, 4, 5, 6);
             const TCountLanes cap = TCountLanes{} + most;
             const TCountLanes reach = (counts + (lower < cap ? lower : cap)) >= bars;
             int any = 0;

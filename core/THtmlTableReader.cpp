@@ -1,6 +1,9 @@
 #include "THtmlTableReader.h"
 
 #include "NumberText.h"
+#include "TLottery.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -40,6 +43,11 @@ std::string THtmlTableReader::ProgressText(std::string_view contest) {
     return "Lendo... concurso " + std::string(contest);
 }
 
+std::string THtmlTableReader::InvalidBallMessage(std::string_view contest, std::string_view ball) {
+    return "Bola inválida na tabela recebida (concurso " + std::string(contest) + "): " + std::string(ball) +
+           ". As bolas devem ser números de 0 a " + NumberText::FormatInt(TLottery::MaxBallValue) + ".";
+}
+
 std::string THtmlTableReader::RowTooLongMessage(int64_t offset) {
     return "Linha da tabela sem \"</tr>\" dentro de " + NumberText::FormatInt(ChunkSize) +
            " bytes (posição " + NumberText::FormatInt(offset) + " do arquivo recebido).";
@@ -75,6 +83,8 @@ bool THtmlTableReader::ReadRow(std::string_view row, TRow& out) const {
 THtmlTableReader::TResult THtmlTableReader::Read(std::string_view page) const {
     TResult result;
     TRow row;
+    int32_t maxBall = 0;
+    bool zeroBased = false;
     size_t offset = 0;
     while (offset < page.size()) {
         const std::string_view chunk = page.substr(offset, ChunkSize);
@@ -105,6 +115,16 @@ THtmlTableReader::TResult THtmlTableReader::Read(std::string_view page) const {
                         result.Error = NumberText::InvalidIntegerMessage(ball);
                         return result;
                     }
+                    // A history refuses such a ball: the file written from
+                    // this table could not be opened.
+                    if (value < 0 || value > TLottery::MaxBallValue) {
+                        result.Status = TStatus::InvalidValue;
+                        result.Error = InvalidBallMessage(row.contest, ball);
+                        return result;
+                    }
+                    maxBall = std::max(maxBall, value);
+                    zeroBased = zeroBased || value == 0;
+                    result.Elements = maxBall + (zeroBased ? 1 : 0);
                     balls.remove_prefix(end == std::string_view::npos ? balls.size() : end);
                 }
                 if (OnLine && !OnLine(row.line)) {

@@ -24,8 +24,9 @@
 // rows with empty cells) write nothing.
 //
 // A draw is new when its contest number is above the number of draws held
-// before the update. Ball cells must be integers too, so the file written can
-// be read back as a game history.
+// before the update. Ball cells must be integers from 0 to the largest ball a
+// game history takes (TLottery::MaxBallValue), so the file written can be
+// read back as a game history; Elements tells the game size the table makes.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -38,7 +39,7 @@ public:
 
     enum class TStatus {
         Completed,    // the whole page was read
-        InvalidValue, // a contest or ball cell of a draw is not an integer
+        InvalidValue, // a contest or ball cell of a draw is not an integer, or a ball is out of range
         RowTooLong,   // a "<tr" without "</tr>" within the chunk starting at it
         Stopped,      // the progress callback asked to stop
         SinkFailed,   // the sink could not take a line
@@ -48,6 +49,7 @@ public:
         TStatus Status = TStatus::Completed;
         int32_t Draws = 0;    // lines handed to the sink
         int32_t NewCount = 0; // draws whose contest is above the held count
+        int32_t Elements = 0; // n of the draws read: the largest ball, plus 1 when a ball is 0
         std::string Error;    // the user's message when not Completed
         bool Ok() const { return Status == TStatus::Completed; }
     };
@@ -68,6 +70,8 @@ public:
 
     // "Lendo... concurso " followed by the contest cell.
     static std::string ProgressText(std::string_view contest);
+    // The message when a ball is beyond the values a history takes.
+    static std::string InvalidBallMessage(std::string_view contest, std::string_view ball);
     // The message when a row does not end within a chunk.
     static std::string RowTooLongMessage(int64_t offset);
 

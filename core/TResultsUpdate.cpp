@@ -2,6 +2,7 @@
 
 #include "NumberText.h"
 #include "THtmlTableReader.h"
+#include "TLottery.h"
 #include "TXlsxReader.h"
 #include "TZipArchive.h"
 #include "TZipExtractor.h"
@@ -160,6 +161,11 @@ std::optional<TResultsUpdate::TResult> TResultsUpdate::Prepare() {
             return Stop(TOutcome::InvalidDefinition,
                         "Colunas da tabela inválidas no arquivo INI (LoteryNumberColumn, BallsStartColumn e "
                         "BallsCount devem ser maiores que zero).");
+        // The history written must be one the program can open again.
+        if (definition_.BallCount > TLottery::MaxPerCombination)
+            return Stop(TOutcome::InvalidDefinition,
+                        "BallsCount no arquivo INI é grande demais: um jogo tem no máximo " +
+                            NumberText::FormatInt(TLottery::MaxPerCombination) + " bolas por sorteio.");
     }
     prepared_ = true;
     return std::nullopt;
@@ -286,6 +292,7 @@ TResultsUpdate::TResult TResultsUpdate::ReadPage(const std::string& pagePath) {
                             heldDrawCount_);
     reader.ProgressEvery = ProgressEvery;
     std::string line;
+    uint64_t fileBytes = header.size();
     reader.OnLine = [&](std::string_view text) {
         if (guarded && !held.Held().empty()) {
             fields.clear();
@@ -308,6 +315,7 @@ TResultsUpdate::TResult TResultsUpdate::ReadPage(const std::string& pagePath) {
         }
         line.assign(text);
         line += "\r\n";
+        fileBytes += line.size();
         written = written && out.write(line.data(), static_cast<qint64>(line.size())) ==
                                  static_cast<qint64>(line.size());
         return written;
@@ -323,6 +331,12 @@ TResultsUpdate::TResult TResultsUpdate::ReadPage(const std::string& pagePath) {
     if (!written || table.Status == THtmlTableReader::TStatus::SinkFailed)
         return Stop(TOutcome::Failed, WriteFailure("o arquivo do jogo", dataFileName_, out.errorString()));
     if (!table.Ok()) return Stop(TOutcome::Failed, table.Error);
+    // Tables that the history could not open are refused before anything is
+    // replaced: a game beyond the exact CSNs, or a file beyond its size limit.
+    if (!TCSN::InExactRange(table.Elements, definition_.BallCount))
+        return Stop(TOutcome::Failed, TCSN::RangeMessage(table.Elements, definition_.BallCount));
+    if (fileBytes > TLottery::MaxFileBytes)
+        return Stop(TOutcome::Failed, "A tabela recebida é grande demais para um histórico de jogo.");
     if (table.Draws < heldDrawCount_) {
         TResult fewer =
             Stop(TOutcome::FewerDraws, "A tabela recebida tem " + NumberText::FormatInt(table.Draws) +

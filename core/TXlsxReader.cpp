@@ -130,6 +130,7 @@ TXlsxReader::TResult TXlsxReader::ReadSheet(const QByteArray& sheetXml,
     QXmlStreamReader xml(sheetXml);
     TRow row;
     bool kept = false;       // the row has a text in a kept cell
+    bool inRow = false;      // between a row's start and end: cells elsewhere are not the table's
     int64_t rowNumber = 0;
     int32_t column = 0;      // of the current cell
     QString typeText;
@@ -142,14 +143,19 @@ TXlsxReader::TResult TXlsxReader::ReadSheet(const QByteArray& sheetXml,
             if (name == u"row") {
                 const QStringView r = xml.attributes().value(QLatin1String("r"));
                 long long number = 0;
-                rowNumber = !r.isEmpty() && NumberText::TryParseInt64(r.toString().toStdString(), number)
-                                ? number
-                                : rowNumber + 1;
+                rowNumber =
+                    !r.isEmpty() && NumberText::TryParseInt64(r.toString().toStdString(), number) && number >= 1
+                        ? number
+                        : rowNumber + 1;
                 row = TRow{};
                 row.Row = rowNumber;
                 row.Balls.assign(static_cast<size_t>(std::max(BallCount, 0)), std::string());
                 kept = false;
+                inRow = true;
+                inCell = false;
                 column = 0;
+            } else if (name == u"c" && !inRow) {
+                xml.skipCurrentElement();
             } else if (name == u"c") {
                 const QStringView r = xml.attributes().value(QLatin1String("r"));
                 const int32_t referenced = r.isEmpty() ? 0 : ColumnOf(r.toString().toStdString());
@@ -184,8 +190,11 @@ TXlsxReader::TResult TXlsxReader::ReadSheet(const QByteArray& sheetXml,
                 kept = true;
                 if (column == ContestColumn) row.Contest = std::move(text);
                 else row.Balls[static_cast<size_t>(column - firstBall)] = std::move(text);
-            } else if (name == u"row") {
+            } else if (name == u"row" && inRow) {
+                inRow = false;
+                inCell = false;
                 if (kept) result.Rows.push_back(std::move(row));
+                kept = false;
             }
         }
     }

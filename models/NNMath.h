@@ -252,11 +252,19 @@ alignas(64) inline constexpr double Exp2Sixteenth1[16] = {
     return table[j];
 }
 [[gnu::always_inline]] inline Vec8 Lookup(const double (&table)[16], Vec8Bits j) {
+#ifdef __clang__
+    // clang has no two-register variable shuffle builtin: lane by lane (the
+    // same values; only the instrumented fuzz build compiles with clang).
+    Vec8 r;
+    for (int l = 0; l < 8; ++l) r[l] = table[j[l] & 15];
+    return r;
+#else
     Vec8 low;
     Vec8 high;
     __builtin_memcpy(&low, table, sizeof low);
     __builtin_memcpy(&high, table + 8, sizeof high);
     return __builtin_shuffle(low, high, j);
+#endif
 }
 template <class B, int N>
 [[gnu::always_inline]] inline auto Lookup(const double (&table)[16], const Pack<B, N>& j) {

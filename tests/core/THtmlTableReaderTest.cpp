@@ -154,3 +154,19 @@ TEST(THtmlTableReader, ProgressCanStopAndSinkFailureStops) {
     reader.OnLine = [](std::string_view) { return false; };
     EXPECT_EQ(reader.Read(page).Status, THtmlTableReader::TStatus::SinkFailed);
 }
+
+TEST(THtmlTableReader, BallsBeyondWhatAHistoryTakesStopTheReading) {
+    // A ball the history refuses (below 0 or above 1000) would make the file
+    // written unreadable: the reading stops at its row.
+    for (const std::string ball : {"1001", "4488", "-1"}) {
+        const Reading r = Read(Row({"7", "3", "9"}) + Row({"8", ball, "2"}) + Row({"9", "1", "2"}), 1, 2, 2);
+        EXPECT_EQ(r.result.Status, THtmlTableReader::TStatus::InvalidValue) << ball;
+        EXPECT_EQ(r.result.Error, "Bola inválida na tabela recebida (concurso 8): " + ball +
+                                      ". As bolas devem ser números de 0 a 1000.");
+        EXPECT_EQ(r.lines, Lines{"7;3;9"});
+    }
+    // The game size of the draws read: the largest ball, plus 1 with a 0.
+    EXPECT_EQ(Read(Row({"1", "1000", "+5"}), 1, 2, 2).result.Elements, 1000);
+    EXPECT_EQ(Read(Row({"1", "0", "7"}) + Row({"2", "3", "4"}), 1, 2, 2).result.Elements, 8);
+    EXPECT_EQ(Read("<tr><th>1</th></tr>", 1, 2, 2).result.Elements, 0);
+}

@@ -172,6 +172,14 @@ TEST_F(ResultsUpdate, FailuresCancelAndDownloadOnlyLeaveTheDataFileByteForByte) 
     bad.replace(bad.find("\r\n2500;") + 2, 4, "abc");
     server.Add("/abc.zip", Zip({{"d_mega.htm", PageFromHistory(bad)}}));
     server.Add("/full.zip", Zip({{"d_mega.htm", PageFromHistory(history_)}}));
+    // Tables the history could not open again: a ball beyond 1000, and a game
+    // of 100 balls per draw out of 1000 (beyond the exact CSNs).
+    std::string beyond = history_;
+    beyond.replace(beyond.find("\r\n2500;") + 2, 4, "2500;5000");
+    server.Add("/beyond.zip", Zip({{"d_mega.htm", PageFromHistory(beyond)}}));
+    std::string wide = "Concurso\r\n1";
+    for (int ball = 901; ball <= 1000; ++ball) wide += ";" + std::to_string(ball);
+    server.Add("/wide.zip", Zip({{"d_mega.htm", PageFromHistory(wide + "\r\n")}}));
     // The 2019 archive holds 2146 draws, fewer than the history's 3047.
     server.Add("/D_megase.zip", ReadFile(TOVISCA_DATA_DIR "/official/D_megase.zip"));
     const std::string refused =
@@ -197,6 +205,14 @@ TEST_F(ResultsUpdate, FailuresCancelAndDownloadOnlyLeaveTheDataFileByteForByte) 
         {Ini(server.Url("/corrupt.zip")), Outcome::Failed, "~Cannot open file \""},
         {Ini(server.Url("/other.zip")), Outcome::Failed, "~d_mega.htm"},
         {Ini(server.Url("/abc.zip")), Outcome::Failed, "'abc' is not a valid integer value"},
+        {Ini(server.Url("/beyond.zip")), Outcome::Failed,
+         "Bola inválida na tabela recebida (concurso 2500): 5000. As bolas devem ser números de 0 a 1000."},
+        {Ini(server.Url("/wide.zip"), "ZIP/HTML", "d_mega.htm",
+             "LoteryNumberColumn=1\r\nBallsStartColumn=3\r\nBallsCount=100"),
+         Outcome::Failed, "~combinações demais para CSNs exatos", 0},
+        {Ini(server.Url("/full.zip"), "ZIP/HTML", "d_mega.htm",
+             "LoteryNumberColumn=1\r\nBallsStartColumn=3\r\nBallsCount=1001"),
+         Outcome::InvalidDefinition, "~BallsCount no arquivo INI é grande demais"},
         {Ini(server.Url("/D_megase.zip")), Outcome::FewerDraws, "~2146", 3047},
         {Ini(server.Url("/full.zip")), Outcome::Cancelled, "Atualização cancelada.", 3000,
          "Lendo... concurso 10"},
