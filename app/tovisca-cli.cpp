@@ -1,6 +1,7 @@
 // Command-line companion of the analyser: a game's figures and draws table,
 // and the CSN converter. Each subcommand is one entry of the table below.
 #include "NumberText.h"
+#include "TChanceAudit.h"
 #include "TCSN.h"
 #include "TCombinationSearch.h"
 #include "TDrawTable.h"
@@ -339,6 +340,42 @@ int Search(Arguments args) {
     return std::fflush(stdout) == 0 ? 0 : Failure;
 }
 
+// Every statistic of a history beside its chance distribution.
+int Audit(Arguments args) {
+    const std::string usage = "uso: tovisca-cli audit ARQUIVO [--sample S] [--seed X] [--format tsv|json]";
+    if (args.empty()) return Fail(usage, UsageError);
+    TChanceAudit::TOptions options;
+    bool json = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (option != "--sample" && option != "--seed" && option != "--format")
+            return Fail("opção desconhecida: " + option + "\n" + usage, UsageError);
+        if (i + 1 >= args.size()) return Fail("falta o valor de " + option + "\n" + usage, UsageError);
+        const std::string& text = args[++i];
+        if (option == "--format") {
+            if (text != "tsv" && text != "json") return Fail("formato desconhecido: " + text, UsageError);
+            json = text == "json";
+            continue;
+        }
+        uint64_t value = 0;
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error != std::errc() || end != text.data() + text.size() ||
+            (option == "--sample" && (value < 1 || value > 1'000'000'000)))
+            return Fail("valor inválido para " + option + ": " + text, UsageError);
+        if (option == "--sample")
+            options.Sample = static_cast<int32_t>(value);
+        else
+            options.Seed = value;
+    }
+    std::string error;
+    const auto lottery = LoadGame(args[0], error);
+    if (!lottery) return Fail(error);
+    if (lottery->PerCombination() < 1 || lottery->DrawCount < 1) return Fail("jogo sem concursos: " + args[0]);
+    const std::vector<TChanceTest> tests = TChanceAudit::Audit(*lottery, options);
+    Print(json ? TChanceAudit::Json(tests) : TChanceAudit::Tsv(tests));
+    return std::fflush(stdout) == 0 ? 0 : Failure;
+}
+
 struct Command {
     const char* name;
     const char* usage;
@@ -352,6 +389,8 @@ constexpr Command Commands[] = {
     {"search",
      "search MODO ARQUIVO [opções]     buscas de combinações (recurrence, best, consecutive, filter)",
      Search},
+    {"audit", "audit ARQUIVO [--sample S] [--seed X] [--format tsv|json]   cada estatística diante do acaso",
+     Audit},
     {"update", "update ARQUIVO                  atualiza o jogo pela internet, sem perguntar", Update},
 };
 
