@@ -53,11 +53,13 @@ void TChancePanel::SetTests(const std::vector<TChanceTest>& tests) {
             grid_->setItem(static_cast<int>(r), static_cast<int>(c),
                            new QTableWidgetItem(QString::fromStdString(cells[r][c])));
         // A note reads across the row.
-        if (cells[r].size() == 1 && columns > 1) grid_->setSpan(static_cast<int>(r), 0, 1, static_cast<int>(columns));
+        if (cells[r].size() == 1 && columns > 1)
+            grid_->setSpan(static_cast<int>(r), 0, 1, static_cast<int>(columns));
     }
     grid_->resizeColumnsToContents();
     const int widest = grid_->fontMetrics().horizontalAdvance(QStringLiteral("Frequência das bolas")) + 16;
-    for (int c = 0; c < grid_->columnCount(); ++c) grid_->setColumnWidth(c, std::min(grid_->columnWidth(c), widest));
+    for (int c = 0; c < grid_->columnCount(); ++c)
+        grid_->setColumnWidth(c, std::min(grid_->columnWidth(c), widest));
     grid_->setUpdatesEnabled(true);
 }
 

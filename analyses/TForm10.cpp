@@ -575,15 +575,16 @@ void TForm10::btAcasoClick() {
     pb1->setValue(0);
     Chance->SetMessage(QStringLiteral("Calculando o acaso..."));
     StartRun(
-        [this, n, k, birthday, options, chance, failure, seed = lastSeed_ + 1] {
+        [this, n, k, birthday, options, chance, failure] {
             try {
-                *chance = TChanceAudit::SyntheticRecords(n, k, birthday, options, TChanceAudit::DefaultRepeats,
-                                                         seed, [this](double done) {
-                                                             PostLatest(ProgressChannel, [this, done] {
-                                                                 pb1->setValue(static_cast<int>(done * 100));
-                                                             });
-                                                             return !StopFlag().load();
-                                                         });
+                *chance =
+                    TChanceAudit::SyntheticRecords(n, k, birthday, options, TChanceAudit::DefaultRepeats,
+                                                   TChanceAudit::DefaultSeed, [this](double done) {
+                                                       PostLatest(ProgressChannel, [this, done] {
+                                                           pb1->setValue(static_cast<int>(done * 100));
+                                                       });
+                                                       return !StopFlag().load();
+                                                   });
             } catch (const std::exception& error) {
                 *failure = QString::fromLocal8Bit(error.what());
             }

@@ -341,7 +341,7 @@ void TForm8::Button5Click() {
                     const TSearchGame& game = search->Game();
                     *chance = TChanceAudit::SyntheticRecords(
                         game.Elements, game.PerCombination, game.Birthday, synthetic,
-                        TChanceAudit::DefaultRepeats, 1, [this](double done) {
+                        TChanceAudit::DefaultRepeats, TChanceAudit::DefaultSeed, [this](double done) {
                             PostLatest(ProgressChannel, [this, done] {
                                 ErrorField->setText(QStringLiteral("Acaso: ") +
                                                     Text(TBayesAnalysis::ProgressText(done, 1)));

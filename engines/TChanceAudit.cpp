@@ -208,8 +208,8 @@ TChanceTest TChanceAudit::BallFrequency(int32_t n, int32_t k, const Draws& draws
     TChanceTest test;
     test.Test = corrected ? "ball_frequency" : "ball_frequency_uncorrected";
     test.Title = corrected ? "Frequência das bolas" : "Frequência das bolas (qui-quadrado sem correção)";
-    test.Columns = {{"ball", "Bola", true},      {"count", "Contagem", true}, {"expected", "Esperado", false},
-                    {"z", "z", false},           {"p_value", "p", false},     {"p_holm", "p Holm", false},
+    test.Columns = {{"ball", "Bola", true}, {"count", "Contagem", true}, {"expected", "Esperado", false},
+                    {"z", "z", false},      {"p_value", "p", false},     {"p_holm", "p Holm", false},
                     {"p_bh", "p BH", false}};
     const double d = static_cast<double>(draws.size());
     if (n < 2 || k < 1 || k >= n || draws.empty()) {
@@ -248,7 +248,8 @@ TChanceTest TChanceAudit::BallFrequency(int32_t n, int32_t k, const Draws& draws
     test.Notes.push_back("Esperado por bola: " + NumberText::FormatGeneral(expected, 6) + " em " +
                          NumberText::FormatInt(static_cast<long long>(d)) + " concursos");
     test.Notes.push_back("Bolas fora do acaso (Holm): " + (holmBalls.empty() ? "nenhuma" : holmBalls));
-    test.Notes.push_back("Bolas fora do acaso (Benjamini-Hochberg): " + (bhBalls.empty() ? "nenhuma" : bhBalls));
+    test.Notes.push_back("Bolas fora do acaso (Benjamini-Hochberg): " +
+                         (bhBalls.empty() ? "nenhuma" : bhBalls));
     return Finish(test);
 }
 
@@ -299,11 +300,13 @@ TChanceTest TChanceAudit::Positional(const std::vector<std::vector<int32_t>>& co
         }
         double chi = 0;
         for (size_t i = 0; i < observed.size(); ++i)
-            if (expected[i] > 0) chi += (observed[i] - expected[i]) * (observed[i] - expected[i]) / expected[i];
+            if (expected[i] > 0)
+                chi += (observed[i] - expected[i]) * (observed[i] - expected[i]) / expected[i];
         const double df = observed.size() > 1 ? static_cast<double>(observed.size() - 1) : 0;
         const double pv = df > 0 ? ChiSquaredTail(chi, df) : 1;
         p.push_back(pv);
-        test.Rows.push_back({static_cast<double>(pos + 1), chi, df, static_cast<double>(observed.size()), pv, NaN});
+        test.Rows.push_back(
+            {static_cast<double>(pos + 1), chi, df, static_cast<double>(observed.size()), pv, NaN});
     }
     const std::vector<double> holm = Holm(p);
     size_t best = 0;
@@ -316,8 +319,9 @@ TChanceTest TChanceAudit::Positional(const std::vector<std::vector<int32_t>>& co
         test.Statistic = test.Rows[best][1];
         test.Df = test.Rows[best][2];
         test.PValue = *std::min_element(holm.begin(), holm.end());
-        test.Notes.push_back("Posição de menor p: " + NumberText::FormatInt(static_cast<long long>(best + 1)) +
-                             " (classes com menos de 5 esperados somadas às vizinhas)");
+        test.Notes.push_back(
+            "Posição de menor p: " + NumberText::FormatInt(static_cast<long long>(best + 1)) +
+            " (classes com menos de 5 esperados somadas às vizinhas)");
     }
     test.Notes.push_back("Amostra: " + NumberText::FormatInt(sample) + " concursos");
     return Finish(test);
@@ -333,8 +337,11 @@ TChanceTest TChanceAudit::Delays(int32_t n, int32_t k, const Draws& draws) {
     TChanceTest test;
     test.Test = "delay";
     test.Title = "Atraso atual";
-    test.Columns = {{"ball", "Bola", true},           {"delay", "Atraso", true},   {"percentile", "Percentil %", false},
-                    {"p_value", "P(atraso >= d)", false}, {"p_holm", "p Holm", false}};
+    test.Columns = {{"ball", "Bola", true},
+                    {"delay", "Atraso", true},
+                    {"percentile", "Percentil %", false},
+                    {"p_value", "P(atraso >= d)", false},
+                    {"p_holm", "p Holm", false}};
     if (n < 2 || k < 1 || k >= n) return Finish(test);
     const auto d = static_cast<int32_t>(draws.size());
     std::vector<int32_t> delay(static_cast<size_t>(n) + 1, d);
@@ -348,14 +355,16 @@ TChanceTest TChanceAudit::Delays(int32_t n, int32_t k, const Draws& draws) {
     std::vector<double> p(static_cast<size_t>(n));
     for (int32_t b = 1; b <= n; ++b) {
         const int32_t x = delay[static_cast<size_t>(b)];
-        p[static_cast<size_t>(b - 1)] = x <= 0 ? 1.0 : bm::cdf(bm::complement(law, static_cast<double>(x - 1)));
+        p[static_cast<size_t>(b - 1)] =
+            x <= 0 ? 1.0 : bm::cdf(bm::complement(law, static_cast<double>(x - 1)));
     }
     const std::vector<double> holm = Holm(p);
     int32_t longest = 0;
     for (int32_t b = 1; b <= n; ++b) {
         const auto i = static_cast<size_t>(b - 1);
         longest = std::max(longest, delay[i + 1]);
-        test.Rows.push_back({static_cast<double>(b), static_cast<double>(delay[i + 1]), 100 * (1 - p[i]), p[i], holm[i]});
+        test.Rows.push_back(
+            {static_cast<double>(b), static_cast<double>(delay[i + 1]), 100 * (1 - p[i]), p[i], holm[i]});
         if (holm[i] < Alpha) test.Flagged.push_back(NumberText::FormatInt(b));
     }
     const TDelayBand band = DelayBand(n, k);
@@ -394,8 +403,12 @@ TChanceTest TChanceAudit::Pairs(int32_t n, int32_t k, const Draws& draws) {
     TChanceTest test;
     test.Test = "pairs";
     test.Title = "Pares";
-    test.Columns = {{"a", "A", true},        {"b", "B", true}, {"count", "Contagem", true}, {"expected", "Esperado", false},
-                    {"p_value", "p", false}, {"p_bh", "p BH", false}};
+    test.Columns = {{"a", "A", true},
+                    {"b", "B", true},
+                    {"count", "Contagem", true},
+                    {"expected", "Esperado", false},
+                    {"p_value", "p", false},
+                    {"p_bh", "p BH", false}};
     if (n < 2 || k < 2 || k >= n) return Finish(test);
     const auto un = static_cast<size_t>(n);
     std::vector<int32_t> counts(un * un, 0);
@@ -440,7 +453,8 @@ TChanceTest TChanceAudit::Pairs(int32_t n, int32_t k, const Draws& draws) {
     test.PValue = bh.empty() ? 1 : *std::min_element(bh.begin(), bh.end());
     test.Notes.push_back("Esperado por par: " + NumberText::FormatGeneral(expected, 6) + " (probabilidade " +
                          NumberText::FormatGeneral(share, 6) + " por concurso)");
-    test.Notes.push_back("Pares fora do acaso (q = " + NumberText::FormatGeneral(Alpha) + "): " + NumberText::FormatInt(outside) + " de " +
+    test.Notes.push_back("Pares fora do acaso (q = " + NumberText::FormatGeneral(Alpha) +
+                         "): " + NumberText::FormatInt(outside) + " de " +
                          NumberText::FormatInt(static_cast<long long>(p.size())));
     return Finish(test);
 }
@@ -449,8 +463,10 @@ TChanceTest TChanceAudit::Sum(int32_t n, int32_t k, const Draws& draws) {
     TChanceTest test;
     test.Test = "sum";
     test.Title = "Soma das bolas";
-    test.Columns = {{"observed_mean", "Média observada", false}, {"expected_mean", "Média do acaso", false},
-                    {"observed_variance", "Variância observada", false}, {"expected_variance", "Variância do acaso", false},
+    test.Columns = {{"observed_mean", "Média observada", false},
+                    {"expected_mean", "Média do acaso", false},
+                    {"observed_variance", "Variância observada", false},
+                    {"expected_variance", "Variância do acaso", false},
                     {"draws", "Concursos", true}};
     if (n < 2 || k < 1 || k >= n || draws.empty()) return Finish(test);
     const double d = static_cast<double>(draws.size());
@@ -506,8 +522,9 @@ TChanceAudit::Draws TChanceAudit::SyntheticHistory(int32_t n, int32_t k, int32_t
     return history;
 }
 
-TSyntheticRecords TChanceAudit::SyntheticRecords(int32_t n, int32_t k, double birthday, const TSearchOptions& options,
-                                                 int32_t repeats, uint64_t seed, const Progress& progress) {
+TSyntheticRecords TChanceAudit::SyntheticRecords(int32_t n, int32_t k, double birthday,
+                                                 const TSearchOptions& options, int32_t repeats,
+                                                 uint64_t seed, const Progress& progress) {
     TSyntheticRecords result;
     result.Elements = n;
     result.PerCombination = k;
@@ -548,9 +565,14 @@ TChanceTest TChanceAudit::Records(std::span<const int32_t> real, const TSyntheti
     TChanceTest test;
     test.Test = "records";
     test.Title = "Recordes de acertos";
-    test.Columns = {{"hits", "Acertos", true},      {"record", "Recorde", true},  {"chance_min", "Acaso mín.", true},
-                    {"chance_median", "Acaso mediana", false}, {"chance_mean", "Acaso média", false},
-                    {"chance_max", "Acaso máx.", true}, {"p_value", "p empírico", false}, {"p_holm", "p Holm", false}};
+    test.Columns = {{"hits", "Acertos", true},
+                    {"record", "Recorde", true},
+                    {"chance_min", "Acaso mín.", true},
+                    {"chance_median", "Acaso mediana", false},
+                    {"chance_mean", "Acaso média", false},
+                    {"chance_max", "Acaso máx.", true},
+                    {"p_value", "p empírico", false},
+                    {"p_holm", "p Holm", false}};
     const size_t repeats = chance.Records.size();
     std::vector<double> p;
     int32_t above = 0;
@@ -568,7 +590,8 @@ TChanceTest TChanceAudit::Records(std::span<const int32_t> real, const TSyntheti
             low = values.front();
             high = values.back();
         }
-        const auto atLeast = std::count_if(values.begin(), values.end(), [&](int32_t v) { return v >= real[h]; });
+        const auto atLeast =
+            std::count_if(values.begin(), values.end(), [&](int32_t v) { return v >= real[h]; });
         // Upper tail with the real history counted among the R + 1.
         const double pv = static_cast<double>(1 + atLeast) / static_cast<double>(repeats + 1);
         if (atLeast == 0 && repeats > 0) ++above;
@@ -586,7 +609,8 @@ TChanceTest TChanceAudit::Records(std::span<const int32_t> real, const TSyntheti
                          " de " + NumberText::FormatInt(chance.SampleSize) + " concursos (semente " +
                          std::to_string(chance.Seed) + (chance.Reduced ? ", universo reduzido" : "") + ")");
     test.Notes.push_back("Recordes acima de todos os do acaso: " + NumberText::FormatInt(above) +
-                         "; o menor p empírico possível é 1/" + NumberText::FormatInt(static_cast<long long>(repeats + 1)));
+                         "; o menor p empírico possível é 1/" +
+                         NumberText::FormatInt(static_cast<long long>(repeats + 1)));
     if (chance.Stopped) test.Notes.push_back("Interrompido: distribuição parcial.");
     return Finish(test);
 }
@@ -605,8 +629,8 @@ std::vector<TChanceTest> TChanceAudit::Audit(const TLottery& lottery, const TOpt
     tests.push_back(Sum(n, k, draws));
 
     if (n < 1 || k < 1 || lottery.DrawCount < 1 || options.Repeats < 1) return tests;
-    const int32_t sample = options.Sample > 0 ? std::min(options.Sample, lottery.DrawCount)
-                                              : std::min(lottery.DrawCount, n);
+    const int32_t sample =
+        options.Sample > 0 ? std::min(options.Sample, lottery.DrawCount) : std::min(lottery.DrawCount, n);
     TCombinationSearch search(TCombinationSearch::GameOf(lottery));
     TSearchOptions searchOptions =
         RecordOptions(TCombinationSearch::ToDouble(search.Total()), sample, options.Seed);

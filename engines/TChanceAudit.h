@@ -111,6 +111,9 @@ class TChanceAudit {
 public:
     static constexpr double Alpha = 0.05;
     static constexpr int32_t DefaultRepeats = 20;
+    // The synthetic histories' seed unless one is chosen: the windows and
+    // tovisca-cli audit then show the same chance distributions.
+    static constexpr uint64_t DefaultSeed = 1;
     // Full universes up to this many combinations; beyond it the records are
     // compared on the reduced universe (the same candidates for the real and
     // the synthetic histories).
@@ -177,8 +180,9 @@ public:
     // searched with `options` (its sample size set to `sample`). History r
     // comes from its own seed (derived from seed and r), so the first R of
     // them repeat whatever R is.
-    static TSyntheticRecords SyntheticRecords(int32_t n, int32_t k, double birthday, const TSearchOptions& options,
-                                              int32_t repeats, uint64_t seed, const Progress& progress = {});
+    static TSyntheticRecords SyntheticRecords(int32_t n, int32_t k, double birthday,
+                                              const TSearchOptions& options, int32_t repeats, uint64_t seed,
+                                              const Progress& progress = {});
     // One synthetic history (numbers 1..n, sorted draws).
     static Draws SyntheticHistory(int32_t n, int32_t k, int32_t draws, uint64_t seed);
     // The real records (Count1 of a search) against their chance
@@ -192,7 +196,7 @@ public:
     struct TOptions {
         int32_t Sample = 0;
         int32_t Repeats = DefaultRepeats;
-        uint64_t Seed = 1;
+        uint64_t Seed = DefaultSeed;
         int32_t Threads = 0;
     };
     // The tests in order; a stopped run leaves the records out.

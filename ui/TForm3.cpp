@@ -29,6 +29,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -134,8 +135,12 @@ void TForm3::BuildControls() {
     form->addWidget(chanceLabel);
     form->addWidget(chance_);
     form->addStretch(1);
+    // Wide enough for the longest label and for a verdict "fora do acaso (p = 0,00000)".
     figures->setFixedWidth(
-        figures->fontMetrics().horizontalAdvance(QStringLiteral("Elementos por combinação:")) + 16);
+        std::max(figures->fontMetrics().horizontalAdvance(QStringLiteral("Elementos por combinação:")),
+                 figures->fontMetrics().horizontalAdvance(QStringLiteral("fora do acaso (p = 0,00000)")) +
+                     12) +
+        16);
     historyLayout->addWidget(figures);
 
     grid_ = new QTableView(groupBox1_);
@@ -330,9 +335,9 @@ void TForm3::ShowFigures() {
                                                          TChanceAudit::LastDraws(*lottery_, 0));
     chance_->setText(QString::fromStdString(test.Verdict));
     chance_->setCursorPosition(0);
-    chance_->setToolTip(QString::fromStdString(test.Summary() + "\nX² corrigido = " +
-                                               NumberText::FormatGeneral(test.Statistic, 6) + ", gl = " +
-                                               NumberText::FormatGeneral(test.Df.value_or(0))));
+    chance_->setToolTip(QString::fromStdString(
+        test.Summary() + "\nX² corrigido = " + NumberText::FormatGeneral(test.Statistic, 6) +
+        ", gl = " + NumberText::FormatGeneral(test.Df.value_or(0))));
     chanceText_ = figures.ToText() + "\n" + test.Tsv();
 }
 

@@ -2,11 +2,11 @@
 // distribution (ball frequencies, positions, delays, pairs, sum and the
 // records of the combination search), each with its statistic, p-value and
 // verdict, and its rows per ball, position, pair or hit count.
+#include "TChanceAudit.h"
 #include "TCliArguments.h"
 #include "TCliCommand.h"
 #include "TCliGame.h"
 #include "TCliReport.h"
-#include "TChanceAudit.h"
 #include "TLottery.h"
 
 TCliCommand AuditCommand() {

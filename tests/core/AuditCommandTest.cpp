@@ -32,8 +32,8 @@ TEST_F(AuditCommandTest, EveryTestAsTextAndJson) {
     const CliResult tsv = Run({"audit", file_, "--repeats", "3"});
     ASSERT_EQ(tsv.status, 0) << tsv.err;
     EXPECT_EQ(tsv.out.rfind("Teste\tEstatística\tgl\tp\tVeredito\nFrequência das bolas\t", 0), 0u) << tsv.out;
-    for (const char* title : {"\nFrequência posicional\t", "\nAtraso atual\t", "\nPares\t", "\nSoma das bolas\t",
-                              "\nRecordes de acertos\t"})
+    for (const char* title : {"\nFrequência posicional\t", "\nAtraso atual\t", "\nPares\t",
+                              "\nSoma das bolas\t", "\nRecordes de acertos\t"})
         EXPECT_NE(tsv.out.find(title), std::string::npos) << title;
     // Ball 8 never comes: far outside chance.
     EXPECT_NE(tsv.out.find("Frequência das bolas\t"), std::string::npos);
@@ -70,9 +70,10 @@ TEST_F(AuditCommandTest, SampleAndUsageErrors) {
     ASSERT_EQ(sample.status, 0) << sample.err;
     EXPECT_NE(sample.out.find("em 12 concursos"), std::string::npos) << sample.out;
     EXPECT_EQ(sample.out.find("Recordes de acertos"), std::string::npos);
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"audit"}, {"audit", file_, "--format", "xml"}, {"audit", file_, "--seed", "x"},
-          {"audit", file_, "--sample", "0"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"audit"},
+                                                 {"audit", file_, "--format", "xml"},
+                                                 {"audit", file_, "--seed", "x"},
+                                                 {"audit", file_, "--sample", "0"}}) {
         const CliResult bad = Run(args);
         EXPECT_EQ(bad.status, 2) << args.back();
         EXPECT_TRUE(bad.out.empty());

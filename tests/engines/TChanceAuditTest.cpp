@@ -237,7 +237,8 @@ TEST_F(ChanceAuditTest, DelayBandAgainstASimulation) {
             return static_cast<double>(sum) / static_cast<double>(cells);
         };
         const double q = 1 - static_cast<double>(k) / n;
-        for (int x = 1; x <= 8; ++x) EXPECT_NEAR(1 - share(delayAt, x - 1), std::pow(q, x), 0.01) << n << " " << x;
+        for (int x = 1; x <= 8; ++x)
+            EXPECT_NEAR(1 - share(delayAt, x - 1), std::pow(q, x), 0.01) << n << " " << x;
         EXPECT_GE(share(delayAt, band.Delay), 0.945) << n;
         EXPECT_LT(share(delayAt, band.Delay - 1), 0.955) << n;
         EXPECT_GE(share(advanceAt, band.Advance), 0.945) << n;

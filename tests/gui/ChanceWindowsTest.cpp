@@ -52,8 +52,7 @@ bool IsVerdict(const QString& text) {
 TEST_F(ChanceWindowsTest, GameWindowShowsAndCopiesTheBallFrequencyVerdict) {
     TForm3* game = Open();
     ASSERT_NE(game, nullptr);
-    const TChanceTest test =
-        TChanceAudit::BallFrequency(60, 6, TChanceAudit::LastDraws(*game->Lottery(), 0));
+    const TChanceTest test = TChanceAudit::BallFrequency(60, 6, TChanceAudit::LastDraws(*game->Lottery(), 0));
     auto* edit = Find<QLineEdit>(game, "Edit6");
     EXPECT_EQ(Find<QLabel>(game, "Label6")->text(), "Frequência das bolas:");
     EXPECT_EQ(edit->text().toStdString(), test.Verdict);
