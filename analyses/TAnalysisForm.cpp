@@ -3,6 +3,7 @@
 #include "NumberText.h"
 #include "TChartSeries.h"
 #include "TChartView.h"
+#include "TExport.h"
 #include "TForm2.h"
 #include "TForm3.h"
 #include "TInputBox.h"
@@ -216,6 +217,12 @@ void TAnalysisForm::BuildControls(const QString& caption) {
     Copiar1 = PopupMenu1->addAction(QStringLiteral("Copiar"));
     Copiar1->setObjectName(QStringLiteral("Copiar1"));
     connect(Copiar1, &QAction::triggered, this, &TAnalysisForm::Copiar1Click);
+    Salvartabela1 = PopupMenu1->addAction(QStringLiteral("Salvar tabela..."));
+    Salvartabela1->setObjectName(QStringLiteral("Salvartabela1"));
+    connect(Salvartabela1, &QAction::triggered, this, &TAnalysisForm::Salvartabela1Click);
+    Salvargrafico1 = PopupMenu1->addAction(QStringLiteral("Salvar gráfico..."));
+    Salvargrafico1->setObjectName(QStringLiteral("Salvargrafico1"));
+    connect(Salvargrafico1, &QAction::triggered, this, &TAnalysisForm::Salvargrafico1Click);
     CalculadoraCSN2 = PopupMenu1->addAction(QStringLiteral("Calculadora CSN"));
     CalculadoraCSN2->setObjectName(QStringLiteral("CalculadoraCSN2"));
     CalculadoraCSN2->setVisible(features_.CalculatorPopup);
@@ -437,9 +444,17 @@ void TAnalysisForm::SetBusy(bool busy) {
     kvizinhosprximos1->setEnabled(!busy);
 }
 
+void TAnalysisForm::ShowNumber(QLineEdit& field, const QString& text) {
+    field.setText(text);
+    // setText leaves the cursor at the end, which scrolls a long number so
+    // that its sign and first digits are hidden: show its start instead.
+    field.setCursorPosition(0);
+    field.setToolTip(text);
+}
+
 void TAnalysisForm::ShowPass(int pass, double error) {
     if (EpochField) EpochField->setText(QString::number(pass));
-    if (ErrorField) ErrorField->setText(QString::fromStdString(NumberText::FormatExponent(error, 8, 2)));
+    if (ErrorField) ShowNumber(*ErrorField, QString::fromStdString(NumberText::FormatExponent(error, 8, 2)));
 }
 
 void TAnalysisForm::SetMemo(const QStringList& lines) {
@@ -503,6 +518,25 @@ void TAnalysisForm::Copiar1Click() {
     QApplication::clipboard()->setText(GridText());
 }
 
+// The grid the pop-up menu was opened over, or the window's own table.
+QString TAnalysisForm::PopupGridText() const {
+    if (auto* grid = qobject_cast<QTableWidget*>(popupSource_.data())) return GridText(*grid);
+    return GridText();
+}
+
+TChartView* TAnalysisForm::PopupChart() const {
+    if (auto* chart = qobject_cast<TChartView*>(popupSource_.data())) return chart;
+    return MainChart();
+}
+
+void TAnalysisForm::Salvartabela1Click() {
+    TExport::AskAndSaveTable(this, TExport::SplitGridText(PopupGridText()));
+}
+
+void TAnalysisForm::Salvargrafico1Click() {
+    if (TChartView* chart = PopupChart()) TExport::AskAndSaveChart(this, *chart);
+}
+
 void TAnalysisForm::CalculadoraCSN1Click() {
     if (!game_ || !game_->MainWindow()) return;
     game_->MainWindow()->OpenCalculator(&lottery_, n_, k_);
@@ -518,6 +552,7 @@ void TAnalysisForm::CalculadoraCSN2Click() {
 void TAnalysisForm::PopupMenu1Popup() {
     TChartView* chart = MainChart();
     kvizinhosprximos1->menuAction()->setVisible(features_.Neighbours && chart && popupSource_ == chart);
+    Salvargrafico1->setEnabled(PopupChart() != nullptr);
 }
 
 void TAnalysisForm::Normal1Click() {

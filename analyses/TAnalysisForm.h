@@ -104,6 +104,10 @@ public slots:
     void Button2Click();
     void Button3Click();
     void Copiar1Click();
+    // "Salvar tabela..." (CSV) and "Salvar gráfico..." (PNG, SVG, PDF): what
+    // "Copiar" would copy, saved to a file.
+    void Salvartabela1Click();
+    void Salvargrafico1Click();
     void CalculadoraCSN1Click();
     void CalculadoraCSN2Click();
     void Normal1Click();
@@ -169,6 +173,9 @@ protected:
     static constexpr int MinimumRedrawInterval = 40; // milliseconds
     // "Épocas" and "Erro da rede" (exponent format, 8 digits, 2 exponent digits).
     void ShowPass(int pass, double error);
+    // A read-only number field shows the start of its number (the whole of
+    // it in the tooltip).
+    static void ShowNumber(QLineEdit& field, const QString& text);
 
     void SetMemo(const QStringList& lines);
     void SetGridSize(int rows, int columns);
@@ -192,6 +199,8 @@ protected:
     QToolBar* ToolBar1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Copiar1 = nullptr;
+    QAction* Salvartabela1 = nullptr;
+    QAction* Salvargrafico1 = nullptr;
     QAction* CalculadoraCSN1 = nullptr;
     QAction* CalculadoraCSN2 = nullptr;
     QMenu* kvizinhosprximos1 = nullptr;
@@ -204,6 +213,8 @@ private:
     void SetSampleSize(int value);
     void Neighbours(bool delta);
     void RunFinished();
+    QString PopupGridText() const;
+    TChartView* PopupChart() const;
 
     QPointer<TForm3> game_;
     TLottery& lottery_;

@@ -1,6 +1,7 @@
 #include "TFileDialog.h"
 
 #include <QFileDialog>
+#include <QRegularExpression>
 
 namespace {
 
@@ -20,8 +21,15 @@ QString Run(QWidget* parent, QFileDialog::AcceptMode mode, const QString& filter
     QFileDialog dialog(parent);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setNameFilter(filter);
+    // Several filters come separated by ";;"; the chosen one gives the
+    // extension added to a name typed without one.
+    dialog.setNameFilters(filter.split(QStringLiteral(";;")));
     dialog.setDefaultSuffix(suffix);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+        static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+        const QRegularExpressionMatch match = pattern.match(chosen);
+        if (match.hasMatch()) dialog.setDefaultSuffix(match.captured(1));
+    });
     // Overwriting is confirmed by the dialog itself (the default).
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().constFirst();

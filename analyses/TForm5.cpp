@@ -772,7 +772,7 @@ void TForm5::ShowPreview(const Analysis::PreviewResult& preview) {
 
 void TForm5::ShowFit(const Analysis::TrainingPass& pass) {
     if (EpochField) EpochField->setText(QString::number(pass.Pass));
-    if (ErrorField) ErrorField->setText(Text(NumberText::FormatGeneral(pass.Error)));
+    if (ErrorField) ShowNumber(*ErrorField, Text(NumberText::FormatGeneral(pass.Error)));
     Fill(*Series2, pass.Fit);
 }
 

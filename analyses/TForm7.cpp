@@ -123,8 +123,9 @@ void TForm7::BuildOwnControls() {
     Chart1->SetTitle(QStringLiteral("Votos da rede para próximo concurso"));
     Chart1->SetAxisTitles(QStringLiteral("Posição combinatorial"), QStringLiteral("Peso"));
     Chart1->setToolTip(QStringLiteral("Marque uma área no gráfico para zoom"));
-    Series1 = &Chart1->AddLineSeries(QStringLiteral("Rede neural"), Qt::green);
-    Series1->SetPointSize(3);
+    // The votes come in no order of CSN: points, not a line joining them.
+    Series1 = &Chart1->AddPointSeries(QStringLiteral("Rede neural"), Qt::darkGreen);
+    Series1->SetPointSize(6);
     Series2 = &Chart1->AddBarSeries(QStringLiteral("Último concurso"), Qt::red);
     Series2->SetBarWidth(0.01);
     Chart1->setMinimumHeight(160);

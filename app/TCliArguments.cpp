@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <charconv>
 
-TCliArguments::TCliArguments(const TCliCommand& command, std::span<const std::string> args) : command_(&command) {
+TCliArguments::TCliArguments(const TCliCommand& command, std::span<const std::string> args)
+    : command_(&command) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (!arg.starts_with("--")) {
@@ -29,14 +30,15 @@ TCliArguments::TCliArguments(const TCliCommand& command, std::span<const std::st
         }
         if (!option->Choices.empty() &&
             std::find(option->Choices.begin(), option->Choices.end(), value) == option->Choices.end())
-            throw TCliError::Usage("valor inválido para " + name + ": " + value + " (use " + option->Value + ")");
+            throw TCliError::Usage("valor inválido para " + name + ": " + value + " (use " + option->Value +
+                                   ")");
         given_[name] = value;
     }
     if (!HelpAsked() && arguments_.size() != command.Arguments.size()) {
         std::string expected;
         for (const std::string& name : command.Arguments) expected += " " + name;
         throw TCliError::Usage(arguments_.size() < command.Arguments.size() ? "faltam argumentos:" + expected
-                                                                              : "argumentos demais");
+                                                                            : "argumentos demais");
     }
 }
 
@@ -61,9 +63,10 @@ std::string TCliArguments::Text(const std::string& name) const {
 int64_t TCliArguments::ParseInt(const std::string& text, int64_t low, int64_t high, const std::string& what) {
     int64_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        throw TCliError::Usage("valor inválido para " + what + ": " + text + " (inteiro de " + std::to_string(low) +
-                               " a " + std::to_string(high) + ")");
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < low ||
+        value > high)
+        throw TCliError::Usage("valor inválido para " + what + ": " + text + " (inteiro de " +
+                               std::to_string(low) + " a " + std::to_string(high) + ")");
     return value;
 }
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 const TCliOption& TCliCommand::FormatOption() {
-    static const TCliOption option{"--format", "tsv|json", "tsv", "formato da saída: texto com TAB ou JSON",
-                                   {"tsv", "json"}};
+    static const TCliOption option{
+        "--format", "tsv|json", "tsv", "formato da saída: texto com TAB ou JSON", {"tsv", "json"}};
     return option;
 }
 
@@ -44,9 +44,10 @@ std::string TCliCommand::Usage() const {
         line.append(width + 3 - head(option).size(), ' ');
         line += option.Help;
         if (!option.IsFlag())
-            line += option.Default.empty()      ? " (padrão: nenhum)"
-                    : option.DescribedDefault() ? " (padrão: " + option.Default.substr(1, option.Default.size() - 2) + ")"
-                                                : " (padrão: " + option.Default + ")";
+            line += option.Default.empty() ? " (padrão: nenhum)"
+                    : option.DescribedDefault()
+                        ? " (padrão: " + option.Default.substr(1, option.Default.size() - 2) + ")"
+                        : " (padrão: " + option.Default + ")";
         else if (option.Name != HelpOption().Name)
             line += " (padrão: desligada)";
         text += line + "\n";

@@ -12,8 +12,8 @@ class TCliReport;
 
 // An option "--name VALUE" (or a flag "--name" when Value is empty).
 struct TCliOption {
-    std::string Name;                 // "--sample"
-    std::string Value;                // "S", or "csn|ball" for a choice; empty for a flag
+    std::string Name;  // "--sample"
+    std::string Value; // "S", or "csn|ball" for a choice; empty for a flag
     // The value used when the option is absent; empty: none. A text in
     // parentheses ("(4 para 60 números)") describes a default the command
     // works out itself: it is shown in the usage and never read as a value.

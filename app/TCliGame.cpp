@@ -10,7 +10,8 @@
 
 std::unique_ptr<TLottery> TCliGame::Load(const std::string& fileName) {
     std::error_code code;
-    if (!std::filesystem::exists(fileName, code)) throw TCliError::Failure("arquivo não encontrado: " + fileName);
+    if (!std::filesystem::exists(fileName, code))
+        throw TCliError::Failure("arquivo não encontrado: " + fileName);
     try {
         auto lottery = std::make_unique<TLottery>(fileName);
         if (!lottery->Loaded) throw TCliError::Failure("arquivo não encontrado: " + fileName);

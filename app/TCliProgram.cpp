@@ -49,7 +49,8 @@ int TCliProgram::Run(std::span<const std::string> args) const {
         return std::fflush(stdout) == 0 ? 0 : TCliError::FailureStatus;
     }
     const TCliCommand* command = Find(args[0]);
-    if (command == nullptr) return Report("comando desconhecido: " + args[0], TCliError::UsageStatus, Usage());
+    if (command == nullptr)
+        return Report("comando desconhecido: " + args[0], TCliError::UsageStatus, Usage());
     return RunCommand(*command, args.subspan(1));
 }
 
@@ -63,7 +64,8 @@ int TCliProgram::RunCommand(const TCliCommand& command, std::span<const std::str
         TCliReport report(arguments.Format());
         command.Run(arguments, report);
         WriteTo(stdout, report.Text(command.Name));
-        if (std::fflush(stdout) != 0) return Report("falha ao escrever a saída", TCliError::FailureStatus, {});
+        if (std::fflush(stdout) != 0)
+            return Report("falha ao escrever a saída", TCliError::FailureStatus, {});
         return 0;
     } catch (const TCliError& e) {
         return Report(e.what(), e.Status(), e.IsUsage() ? command.Usage() : std::string());

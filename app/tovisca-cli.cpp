@@ -32,6 +32,8 @@ TCliCommand AuditCommand();
 
 namespace {
 
+// One command per line, so that branches adding commands merge cleanly.
+// clang-format off
 std::vector<TCliCommand> Commands() {
     return {
         InfoCommand(),
@@ -48,6 +50,7 @@ std::vector<TCliCommand> Commands() {
         AuditCommand(),
     };
 }
+// clang-format on
 
 } // namespace
 

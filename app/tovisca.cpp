@@ -9,17 +9,26 @@
 #include "TForm5.h"
 #include "TForm8.h"
 #include "TForm6.h"
+#include "TInstallPaths.h"
+#include "TLocalization.h"
 #include "TUpdateRunner.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QStringList>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tovisca"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tovisca - Analisador automático de jogos"));
+    // No display name: the toolkit would append it to every window title,
+    // and the main window's title already says it.
     QApplication::setApplicationVersion(QStringLiteral("1.4.0"));
+    // The desktop entry, metainfo and icon share this id.
+    QGuiApplication::setDesktopFileName(TInstallPaths::DesktopId());
+    QApplication::setWindowIcon(QIcon::fromTheme(TInstallPaths::DesktopId()));
+
+    TLocalization::Install(app);
 
     TForm2 mainWindow;
     TForm6::Install(mainWindow);

@@ -1,8 +1,12 @@
 // Speed of the results update: reading a 20 MB published table of 100,000
-// draws (goal: well under a second), and a whole update from a file:// URL
-// (ZIP inflation, table reading, the new file written and committed).
+// draws (goal: well under a second), a whole update from a file:// URL
+// (ZIP inflation, table reading, the new file written and committed), 100
+// contests through the results API from a loopback server (goal: at most
+// 2 s), and the 2,981-row Mega-Sena spreadsheet (goal: at most 0.2 s).
+#include "../tests/support/LoopbackHttpServer.h"
 #include "THtmlTableReader.h"
 #include "TResultsUpdate.h"
+#include "TXlsxReader.h"
 
 #include <QTemporaryDir>
 
@@ -10,6 +14,7 @@
 #include <zip.h>
 
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -79,6 +84,77 @@ void BM_WholeUpdateFromFileUrl(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_WholeUpdateFromFileUrl)->Unit(benchmark::kMillisecond);
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The history up to contest `last` (the bundled Mega-Sena file).
+std::string HistoryUpto(int last) {
+    const std::string history = ReadAll(TOVISCA_DATA_DIR "/megasena.csv");
+    return history.substr(0, history.find("\r\n" + std::to_string(last + 1) + ";") + 2);
+}
+
+void BM_JsonWalk100Contests(benchmark::State& state) {
+    constexpr int First = 3046, Last = 3145;
+    // Answers in the real layout, each with its own contest and six balls.
+    const std::string answer = ReadAll(TOVISCA_DATA_DIR "/official/api/megasena/3045.json");
+    LoopbackHttpServer server;
+    for (int c = First; c <= Last; ++c) {
+        std::string text = answer;
+        const std::string numero = "\"numero\": 3045";
+        text.replace(text.find(numero), numero.size(), "\"numero\": " + std::to_string(c));
+        const size_t start = text.find('[', text.find("\"dezenasSorteadasOrdemSorteio\""));
+        std::string balls;
+        for (int b = 0; b < 6; ++b) balls += (b ? ",\"" : "\"") + std::to_string(1 + (c * 7 + b * 11) % 60) + "\"";
+        text.replace(start + 1, text.find(']', start) - start - 1, balls);
+        server.Add("/api/megasena/" + std::to_string(c), text);
+        if (c == Last) server.Add("/api/megasena", text);
+    }
+    QTemporaryDir folder;
+    const std::string data = folder.path().toStdString() + "/megasena.csv";
+    std::ofstream(folder.path().toStdString() + "/megasena.ini", std::ios::binary)
+        << "[Server]\r\nurl=" << server.Url("/api/megasena") << "\r\ntype=JSON\r\n";
+    const std::string history = HistoryUpto(3045);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::ofstream(data, std::ios::binary | std::ios::trunc) << history;
+        state.ResumeTiming();
+        TResultsUpdate update(data, 3045);
+        const auto result = update.Run();
+        if (!result.Succeeded() || result.NewCount != 100) state.SkipWithError(result.Message.c_str());
+    }
+    state.counters["contests"] = Last - First + 1;
+}
+BENCHMARK(BM_JsonWalk100Contests)->Unit(benchmark::kMillisecond);
+
+void BM_ReadMegaSenaSpreadsheet(benchmark::State& state) {
+    TXlsxReader reader;
+    for (auto _ : state) {
+        const auto result = reader.Read(TOVISCA_DATA_DIR "/official/xlsx/Mega-Sena.xlsx");
+        if (!result.Ok || result.Rows.size() != 2982) state.SkipWithError("spreadsheet not read whole");
+    }
+}
+BENCHMARK(BM_ReadMegaSenaSpreadsheet)->Unit(benchmark::kMillisecond);
+
+// The whole import: spreadsheet, checks of the 2,900 held contests, the 81
+// new lines appended and the file committed.
+void BM_ImportMegaSenaSpreadsheet(benchmark::State& state) {
+    QTemporaryDir folder;
+    const std::string data = folder.path().toStdString() + "/megasena.csv";
+    const std::string history = HistoryUpto(2900);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::ofstream(data, std::ios::binary | std::ios::trunc) << history;
+        state.ResumeTiming();
+        TResultsUpdate update(data, 2900);
+        update.From = TOVISCA_DATA_DIR "/official/xlsx/Mega-Sena.xlsx";
+        const auto result = update.Run();
+        if (!result.Succeeded() || result.NewCount != 81) state.SkipWithError(result.Message.c_str());
+    }
+}
+BENCHMARK(BM_ImportMegaSenaSpreadsheet)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

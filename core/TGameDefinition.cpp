@@ -11,8 +11,10 @@ template <class Ini> bool TGameDefinition::Read(const Ini& ini, std::string& err
     Password = ini.ReadString("Server", "Password", "");
     FileSource = ini.ReadString("Server", "FileSource", "");
     SourceFile = ini.ReadString("HTML", "SourceFile", "");
-    const auto readInt = [&](std::string_view key, int32_t& value) {
-        const std::string text = ini.ReadString("HTML", key, "0");
+    XlsxSheet = ini.ReadString("XLSX", "Sheet", "");
+    const auto readInt = [&](std::string_view key, int32_t& value, std::string_view section = "HTML",
+                             std::string_view fallback = "0") {
+        const std::string text = ini.ReadString(section, key, fallback);
         int parsed = 0;
         if (!NumberText::TryParseInt(text, parsed)) {
             error = NumberText::InvalidIntegerMessage(text);
@@ -22,7 +24,10 @@ template <class Ini> bool TGameDefinition::Read(const Ini& ini, std::string& err
         return true;
     };
     return readInt("LoteryNumberColumn", ContestColumn) && readInt("BallsStartColumn", FirstBallColumn) &&
-           readInt("BallsCount", BallCount);
+           readInt("BallsCount", BallCount) && readInt("LoteryNumberColumn", XlsxContestColumn, "XLSX") &&
+           readInt("BallsStartColumn", XlsxFirstBallColumn, "XLSX") &&
+           readInt("BallsCount", XlsxBallCount, "XLSX") && readInt("MenorBola", LowestBall, "Jogo", "-1") &&
+           readInt("MaiorBola", HighestBall, "Jogo", "-1");
 }
 
 bool TGameDefinition::Load(const std::string& iniFileName, std::string& error) {

@@ -15,6 +15,8 @@
 class TGameDefinition {
 public:
     static constexpr std::string_view ZipHtmlType = "ZIP/HTML";
+    static constexpr std::string_view JsonType = "JSON";
+    static constexpr std::string_view XlsxType = "XLSX";
 
     std::string Url;
     std::string Type;
@@ -26,6 +28,12 @@ public:
     int32_t ContestColumn = 0;   // LoteryNumberColumn
     int32_t FirstBallColumn = 0; // BallsStartColumn
     int32_t BallCount = 0;       // BallsCount
+    int32_t XlsxContestColumn = 0;
+    int32_t XlsxFirstBallColumn = 0;
+    int32_t XlsxBallCount = 0;
+    std::string XlsxSheet;
+    int32_t LowestBall = -1; // MenorBola; -1 when not given
+    int32_t HighestBall = -1; // MaiorBola; -1 when not given
 
     // Reads the file. Returns false with the user's message in `error` when a
     // column key is not a decimal integer ("'%s' is not a valid integer

@@ -121,7 +121,8 @@ TBayesAnalysis::Grid TBayesAnalysis::Table(TTable table) const {
         grid[row][0] = std::to_string(r);
         grid[0][row] = std::to_string(r);
         for (int32_t c = 1; c <= n; ++c)
-            grid[row][static_cast<size_t>(c)] = ProbabilityText(numbers.Body[row - 1][static_cast<size_t>(c - 1)]);
+            grid[row][static_cast<size_t>(c)] =
+                ProbabilityText(numbers.Body[row - 1][static_cast<size_t>(c - 1)]);
         const std::string margin = ProbabilityText(numbers.Margins[row - 1]);
         grid[row][size - 1] = margin;
         grid[size - 1][row] = margin;

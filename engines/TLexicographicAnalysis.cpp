@@ -207,8 +207,9 @@ int TLexicographicAnalysis::PredictedBall(double forecast) const {
     return FirstBall(forecast, k_ - j);
 }
 
-TLexicographicAnalysis::Prediction TLexicographicAnalysis::Predict(int draw, double forecast, bool withDistance,
-                                                                  double distance, double relative) const {
+TLexicographicAnalysis::Prediction TLexicographicAnalysis::Predict(int draw, double forecast,
+                                                                   bool withDistance, double distance,
+                                                                   double relative) const {
     Prediction prediction;
     prediction.Draw = draw;
     prediction.Value = std::trunc(forecast);

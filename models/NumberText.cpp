@@ -117,6 +117,14 @@ std::string FormatGeneral(double value, int precision) {
     return text;
 }
 
+std::string FormatGeneralInvariant(double value, int precision) {
+    std::string text = FormatGeneral(value, precision);
+    // The separator occurs in a general-format text only as its decimal point.
+    for (char& c : text)
+        if (c == Decimal()) c = '.';
+    return text;
+}
+
 std::string FormatFixed(double value, int decimals) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
@@ -230,6 +238,14 @@ bool TryParseFloat(std::string_view text, double& value) {
     if (ec != std::errc()) return false;
     value = parsed;
     return true;
+}
+
+bool TryParseStoredFloat(std::string_view text, double& value) {
+    std::string body(text);
+    for (char& c : body)
+        if (c == ',') c = '.';
+    // A point is read as the decimal point under every separator.
+    return TryParseFloat(body, value);
 }
 
 std::string InvalidIntegerMessage(std::string_view text) {

@@ -25,6 +25,9 @@ void SetThousandSeparator(char separator);
 
 std::string FormatInt(long long value);
 std::string FormatGeneral(double value, int precision = 15);
+// The general format with a decimal point whatever the locale: the numbers of
+// files a user keeps, which must read the same under any locale.
+std::string FormatGeneralInvariant(double value, int precision = 15);
 std::string FormatFixed(double value, int decimals);
 std::string FormatExponent(double value, int precision = 8, int exponentDigits = 2);
 // Fixed notation with thousands separators ("1.234,56" in a Brazilian locale).
@@ -37,6 +40,9 @@ bool TryParseInt64(std::string_view text, long long& value);
 // Real parsing with the locale's decimal separator (a '.' is also accepted
 // when the separator is another character) and an optional exponent.
 bool TryParseFloat(std::string_view text, double& value);
+// Reading a number from a kept file: a decimal point or a decimal comma,
+// whichever the file was written with, under any locale.
+bool TryParseStoredFloat(std::string_view text, double& value);
 
 // "'%s' is not a valid integer value" with the text in place of %s.
 std::string InvalidIntegerMessage(std::string_view text);

@@ -32,7 +32,7 @@ std::string Trimmed(const std::string& text) {
 
 std::string BoundText(double value, bool minimum) {
     if (std::isinf(value)) return minimum ? "-INF" : "+INF";
-    return NumberText::FormatGeneral(value, 15);
+    return NumberText::FormatGeneralInvariant(value, 15);
 }
 
 } // namespace
@@ -316,16 +316,16 @@ std::vector<std::string> TNNMLP::SaveToStrings() const {
     for (int h = 0; h < Hidden; ++h)
         for (int i = 0; i < Inputs; ++i) {
             lines.push_back(
-                NumberText::FormatGeneral(HiddenWeight[static_cast<size_t>(h)][static_cast<size_t>(i)]));
+                NumberText::FormatGeneralInvariant(HiddenWeight[static_cast<size_t>(h)][static_cast<size_t>(i)]));
             lines.push_back(
-                NumberText::FormatGeneral(HiddenBias[static_cast<size_t>(h)][static_cast<size_t>(i)]));
+                NumberText::FormatGeneralInvariant(HiddenBias[static_cast<size_t>(h)][static_cast<size_t>(i)]));
         }
     for (int o = 0; o < Outputs; ++o)
         for (int h = 0; h < Hidden; ++h) {
             lines.push_back(
-                NumberText::FormatGeneral(OutputWeight[static_cast<size_t>(o)][static_cast<size_t>(h)]));
+                NumberText::FormatGeneralInvariant(OutputWeight[static_cast<size_t>(o)][static_cast<size_t>(h)]));
             lines.push_back(
-                NumberText::FormatGeneral(OutputBias[static_cast<size_t>(o)][static_cast<size_t>(h)]));
+                NumberText::FormatGeneralInvariant(OutputBias[static_cast<size_t>(o)][static_cast<size_t>(h)]));
         }
     for (int i = 0; i < Inputs; ++i) {
         lines.push_back(BoundText(InMin[static_cast<size_t>(i)], true));
@@ -394,7 +394,7 @@ TNNMLP::LoadResult TNNMLP::LoadFromStrings(const std::vector<std::string>& lines
             continue;
         }
         double value = 0;
-        if (!NumberText::TryParseFloat(text, value)) {
+        if (!NumberText::TryParseStoredFloat(text, value)) {
             result.Error = "Line " + std::to_string(line + 1) + ": " + NumberText::InvalidFloatMessage(text);
             return result;
         }

@@ -57,8 +57,10 @@ public:
     void SelectPattern(int p);
 
     // The text form: sizes, activation kind, weights and biases, ranges, one
-    // value per line (general format, 15 significant digits, the locale's
-    // decimal separator; empty-range bounds as "-INF"/"+INF").
+    // value per line (general format, 15 significant digits, a decimal point
+    // under every locale so that a saved file loads anywhere; empty-range
+    // bounds as "-INF"/"+INF"). Loading also takes the decimal commas of
+    // files written before.
     std::vector<std::string> SaveToStrings() const;
     // Rebuilds the network from its text form. Everything is read and checked
     // before anything changes: on failure the network is left exactly as it

@@ -51,7 +51,9 @@ TChartSeries::TChartSeries(TChartView& view, QChart& chart, Kind kind, int index
     }
     case Kind::Pie:
         pie_ = new QPieSeries;
-        pie_->setPieSize(0.7);
+        // Room above for the title, also when a slice is pulled out.
+        pie_->setPieSize(0.6);
+        pie_->setVerticalPosition(0.55);
         break;
     }
     QAbstractSeries* drawn = QtSeries();
@@ -327,7 +329,10 @@ void TChartSeries::Push() {
     slices.reserve(points_.size());
     for (int i = 0; i < points_.size(); ++i) {
         auto* slice = new QPieSlice(MarkText(i, total), points_.at(i).y());
-        slice->setLabelVisible(marks_);
+        // A label beside a thin slice would pile up on its neighbours'; the
+        // legend names every slice.
+        const double share = total > 0 ? points_.at(i).y() / total : 0;
+        slice->setLabelVisible(marks_ && share >= MinLabelledShare);
         slices.append(slice);
     }
     pie_->append(slices);
@@ -361,6 +366,14 @@ TChartSeries::Bounds TChartSeries::DataBounds() const {
         b.maxY = std::max(b.maxY, barBase_);
     }
     return b;
+}
+
+bool TChartSeries::WholeValues(bool alongX) const {
+    if (pie_) return true;
+    return std::all_of(points_.begin(), points_.end(), [alongX](const QPointF& p) {
+        const double v = alongX ? p.x() : p.y();
+        return v == std::trunc(v);
+    });
 }
 
 int TChartSeries::NearestPoint(const QPointF& value) const {

@@ -37,6 +37,8 @@ public:
     // Above this many points a line ordered by x is drawn from its envelope.
     static constexpr int EnvelopeThreshold = 20000;
     static constexpr int DrawnBuckets = 4096;
+    // Pie slices narrower than this share of the whole show no label.
+    static constexpr double MinLabelledShare = 0.03;
 
     TChartSeries(const TChartSeries&) = delete;
     TChartSeries& operator=(const TChartSeries&) = delete;
@@ -115,6 +117,9 @@ private:
     void Push();
     bool Dirty() const { return dirty_; }
     Bounds DataBounds() const;
+    // Whether every point's x (or y) is a whole number: such an axis gets
+    // whole-number ticks. A pie series has no axes and counts as whole.
+    bool WholeValues(bool alongX) const;
     double BarStep() const;
     QString MarkText(int i, double total) const;
     // The series drawn for the value labels of bars (transparent points).

@@ -1,5 +1,7 @@
 #include "TChartView.h"
 
+#include "TLocalization.h"
+
 #include <QApplication>
 #include <QAreaSeries>
 #include <QChart>
@@ -7,11 +9,15 @@
 #include <QContextMenuEvent>
 #include <QGraphicsLayout>
 #include <QLegend>
+#include <QLegendMarker>
+#include <QListWidget>
 #include <QLinearGradient>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPieSeries>
 #include <QPieSlice>
+#include <QPixmap>
+#include <QResizeEvent>
 #include <QRubberBand>
 #include <QScatterSeries>
 #include <QValueAxis>
@@ -53,6 +59,9 @@ TChartView::TChartView(QWidget* parent) : QChartView(new QChart, parent) {
     c->setMargins(QMargins(4, 4, 4, 4));
     c->layout()->setContentsMargins(0, 0, 0, 0);
     c->setBackgroundRoundness(0);
+    // Axis labels and value marks with the grids' decimal separator.
+    c->setLocalizeNumbers(true);
+    c->setLocale(TLocalization::NumberLocale());
     axisX_ = new QValueAxis;
     axisY_ = new QValueAxis;
     for (QValueAxis* axis : {axisX_, axisY_}) {
@@ -70,6 +79,14 @@ TChartView::TChartView(QWidget* parent) : QChartView(new QChart, parent) {
     c->addAxis(axisX_, Qt::AlignBottom);
     c->addAxis(axisY_, Qt::AlignLeft);
     band_ = new QRubberBand(QRubberBand::Rectangle, viewport());
+    pieLegend_ = new QListWidget(viewport());
+    pieLegend_->setObjectName(QStringLiteral("PieLegend"));
+    pieLegend_->setFrameShape(QFrame::NoFrame);
+    pieLegend_->setSelectionMode(QAbstractItemView::NoSelection);
+    pieLegend_->setFocusPolicy(Qt::NoFocus);
+    pieLegend_->setAttribute(Qt::WA_TranslucentBackground);
+    pieLegend_->viewport()->setAutoFillBackground(false);
+    pieLegend_->hide();
     UpdateAxesVisibility();
 }
 
@@ -89,7 +106,10 @@ void TChartView::RefreshTicks(QValueAxis* axis) {
 double TChartView::TickStep(const QValueAxis* axis, double range) const {
     const QRectF area = chart()->plotArea();
     const int divisions = axis == axisX_ ? Divisions(area.width(), 70) : Divisions(area.height(), 28);
-    return NiceStep(range, divisions);
+    const double step = NiceStep(range, divisions);
+    // Counts, contests and balls: no tick between two whole numbers.
+    const bool whole = axis == axisX_ ? wholeX_ : wholeY_;
+    return whole ? std::max(1.0, step) : step;
 }
 
 TChartView::~TChartView() {
@@ -177,11 +197,62 @@ QString TChartView::LeftAxisTitle() const {
 }
 
 void TChartView::SetLegendVisible(bool visible) {
-    chart()->legend()->setVisible(visible);
+    legendWanted_ = visible;
+    UpdatePieLegend();
 }
 
 bool TChartView::LegendVisible() const {
-    return chart()->legend()->isVisible();
+    return legendWanted_;
+}
+
+QStringList TChartView::LegendEntries() const {
+    QStringList entries;
+    if (!legendWanted_) return entries;
+    if (!pieLegend_->isHidden()) {
+        for (int i = 0; i < pieLegend_->count(); ++i) entries << pieLegend_->item(i)->text();
+        return entries;
+    }
+    for (const QLegendMarker* marker : chart()->legend()->markers())
+        if (marker->isVisible()) entries << marker->label();
+    return entries;
+}
+
+// A pie of many slices: the toolkit's legend would cut its list at the
+// chart's height, so the slices are listed in a scrolling column of their
+// own on the right, and the chart leaves room for it.
+void TChartView::UpdatePieLegend() {
+    QPieSeries* pie = nullptr;
+    bool onlyPies = !series_.empty();
+    for (const auto& s : series_) {
+        if (s->SeriesKind() != TChartSeries::Kind::Pie) onlyPies = false;
+        else if (!pie && s->Visible()) pie = s->pie_;
+    }
+    const bool listed = legendWanted_ && onlyPies && pie && pie->count() > MaxLegendSlices;
+    chart()->legend()->setVisible(legendWanted_ && !listed);
+    pieLegend_->clear();
+    pieLegend_->setVisible(listed);
+    QMargins margins(4, 4, 4, 4);
+    if (listed) {
+        for (QPieSlice* slice : pie->slices()) {
+            QPixmap swatch(10, 10);
+            swatch.fill(slice->color());
+            pieLegend_->addItem(new QListWidgetItem(QIcon(swatch), slice->label()));
+        }
+        margins.setRight(PieLegendWidth + 8);
+        PlacePieLegend();
+    }
+    chart()->setMargins(margins);
+}
+
+void TChartView::PlacePieLegend() {
+    const QRect area = viewport()->rect();
+    pieLegend_->setGeometry(area.right() - PieLegendWidth - 4, area.top() + 28, PieLegendWidth,
+                            std::max(40, area.height() - 36));
+}
+
+void TChartView::resizeEvent(QResizeEvent* event) {
+    QChartView::resizeEvent(event);
+    if (!pieLegend_->isHidden()) PlacePieLegend();
 }
 
 void TChartView::SetGradientBackground(const QColor& top, const QColor& bottom) {
@@ -249,13 +320,17 @@ void TChartView::Redraw() {
     for (const auto& s : series_)
         if (s->Dirty()) s->Push();
     UpdateAxesVisibility();
+    UpdatePieLegend();
     if (!zoomed_) ApplyAutomaticRanges();
 }
 
 void TChartView::ApplyAutomaticRanges() {
     TChartSeries::Bounds all;
+    wholeX_ = wholeY_ = true;
     for (const auto& s : series_) {
         if (!s->Visible()) continue;
+        wholeX_ = wholeX_ && s->WholeValues(true);
+        wholeY_ = wholeY_ && s->WholeValues(false);
         const TChartSeries::Bounds b = s->DataBounds();
         if (!b.valid) continue;
         if (!all.valid) {
@@ -267,6 +342,8 @@ void TChartView::ApplyAutomaticRanges() {
         all.minY = std::min(all.minY, b.minY);
         all.maxY = std::max(all.maxY, b.maxY);
     }
+    RefreshTicks(axisX_);
+    RefreshTicks(axisY_);
     if (!all.valid) return;
     // A flat range would collapse the axis: open it by one unit each way.
     if (all.maxX <= all.minX) {

@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+class QListWidget;
 class QRubberBand;
 class QValueAxis;
 
@@ -49,6 +50,10 @@ public:
     QString LeftAxisTitle() const;
     void SetLegendVisible(bool visible);
     bool LegendVisible() const;
+    // The names the legend shows, in order (empty when it is hidden). A pie
+    // of more than MaxLegendSlices slices lists them in a scrolling column.
+    QStringList LegendEntries() const;
+    static constexpr int MaxLegendSlices = 12;
     // A vertical two-colour gradient behind the chart.
     void SetGradientBackground(const QColor& top, const QColor& bottom);
 
@@ -91,6 +96,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     friend class TChartSeries;
@@ -100,6 +106,8 @@ private:
     // Redraws the series drawn from their envelope for the new visible range.
     void RecutEnvelopes();
     void UpdateAxesVisibility();
+    void UpdatePieLegend();
+    void PlacePieLegend();
     void SetRange(QValueAxis* axis, double min, double max);
     void RefreshTicks(QValueAxis* axis);
     double TickStep(const QValueAxis* axis, double range) const;
@@ -109,10 +117,16 @@ private:
     QValueAxis* axisY_ = nullptr;
     bool autoX_ = true;
     bool autoY_ = true;
+    // Whether every shown value along the axis is a whole number.
+    bool wholeX_ = false;
+    bool wholeY_ = false;
     bool zoomEnabled_ = true;
     bool zoomed_ = false;
     QPointer<QMenu> popup_;
     QRubberBand* band_ = nullptr;
+    bool legendWanted_ = true;
+    static constexpr int PieLegendWidth = 150;
+    QListWidget* pieLegend_ = nullptr; // child of the viewport
     QPoint bandOrigin_;
     bool dragging_ = false;
 };

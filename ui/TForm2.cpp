@@ -1,12 +1,14 @@
 #include "TForm2.h"
 
 #include "TForm3.h"
+#include "THelpTopics.h"
+#include "THelpWindow.h"
+#include "TInstallPaths.h"
 #include "TMessageBox.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -18,6 +20,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <algorithm>
 
 namespace {
 
@@ -26,7 +29,7 @@ const char* const Credit = "Tovisca - Analisador automático de jogos. Projeto T
 } // namespace
 
 TForm2::TForm2(QWidget* parent)
-    : QMainWindow(parent), urlOpener_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
+    : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Tovisca - Analisador automático de jogos"));
     setObjectName(QStringLiteral("Form2"));
 
@@ -129,7 +132,21 @@ QString TForm2::StatusText() const {
 QMdiSubWindow* TForm2::AddChild(QWidget* window) {
     QMdiSubWindow* frame = mdi_->addSubWindow(window);
     frame->setAttribute(Qt::WA_DeleteOnClose);
+    FitChild(frame);
     return frame;
+}
+
+void TForm2::FitChild(QMdiSubWindow* frame) const {
+    const QRect area = mdi_->viewport()->rect();
+    if (area.isEmpty() || frame->isMaximized()) return;
+    const QSize size = frame->size().boundedTo(area.size());
+    if (size != frame->size()) frame->resize(size);
+    // Moving a frame before its first showing would stop the area from
+    // placing it; only a placed frame is pulled back inside.
+    if (!frame->isVisible()) return;
+    const QPoint at(std::clamp(frame->x(), 0, area.width() - size.width()),
+                    std::clamp(frame->y(), 0, area.height() - size.height()));
+    if (at != frame->pos()) frame->move(at);
 }
 
 TForm3* TForm2::OpenFile(const QString& fileName) {
@@ -143,6 +160,7 @@ TForm3* TForm2::OpenFile(const QString& fileName) {
                   std::max(480, std::min(area.height() * 9 / 10, 800)));
     game->Atualizartela1Click();
     frame->show();
+    FitChild(frame);
     mdi_->setActiveSubWindow(frame);
     return game;
 }
@@ -176,18 +194,22 @@ void TForm2::SetUpdateRunner(UpdateRunner runner) {
     updateRunner_ = std::move(runner);
 }
 
+void TForm2::SetImportRunner(ImportRunner runner) {
+    importRunner_ = std::move(runner);
+}
+
 void TForm2::SetPrioritySetter(TProcessPriority::Setter setter) {
     const TProcessPriority::Level level = priority_.Current();
     priority_ = TProcessPriority(std::move(setter));
     if (level != TProcessPriority::Level::Normal) priority_.Set(level);
 }
 
-void TForm2::SetUrlOpener(UrlOpener opener) {
-    urlOpener_ = std::move(opener);
+THelpWindow* TForm2::HelpWindow() const {
+    return help_;
 }
 
 QString TForm2::HelpFileName() {
-    return QApplication::applicationDirPath() + QStringLiteral("/tovisca.hlp");
+    return TInstallPaths::ManualCollection();
 }
 
 void TForm2::Abrir1Click() {
@@ -197,6 +219,8 @@ void TForm2::Abrir1Click() {
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     dialog.setNameFilter(QStringLiteral("Sorteios (delimitado por vírgula) (*.csv)"));
+    // The bundled games first.
+    if (const QString games = TInstallPaths::DataFolder(); !games.isEmpty()) dialog.setDirectory(games);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     OpenFile(dialog.selectedFiles().first());
 }
@@ -230,14 +254,28 @@ void TForm2::Organizar1Click() {
 }
 
 void TForm2::Contedo1Click() {
-    const QString help = HelpFileName();
-    if (!QFileInfo::exists(help)) {
+    // The page of the window that has the focus (F1), read before the help
+    // window takes the focus.
+    const QMdiSubWindow* active = mdi_->activeSubWindow();
+    const QString page =
+        THelpTopics::PageFor(QApplication::focusWidget(), active ? active->widget() : nullptr, this);
+    const QString help = helpFile_.isEmpty() ? HelpFileName() : helpFile_;
+    if (help.isEmpty() || !QFileInfo::exists(help)) {
         TMessageBox::Show(this, QStringLiteral("Arquivo de ajuda não localizado."));
         return;
     }
-    if (!urlOpener_ || !urlOpener_(QUrl::fromLocalFile(help)))
+    if (!help_) help_ = new THelpWindow(help, this);
+    if (!help_->Ready()) {
+        help_->deleteLater(); // the next command tries the file again
+        help_ = nullptr;
         TMessageBox::Show(this, QStringLiteral("Não foi possível abrir o arquivo de ajuda ") + help +
                                     QStringLiteral("."));
+        return;
+    }
+    help_->ShowPage(page);
+    help_->show();
+    help_->raise();
+    help_->activateWindow();
 }
 
 void TForm2::Sobre1Click() {

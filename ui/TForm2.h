@@ -28,6 +28,7 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class TForm3;
+class THelpWindow;
 
 class TForm2 : public QMainWindow {
     Q_OBJECT
@@ -42,7 +43,8 @@ public:
         std::function<void(TLottery* lottery, int n, int k, const std::optional<QString>& csn)>;
     // The results update of a game window ("Baixar da Internet").
     using UpdateRunner = std::function<void(TForm3& game)>;
-    using UrlOpener = std::function<bool(const QUrl& url)>;
+    // "Importar resultados..." of a game window, with the file the user chose.
+    using ImportRunner = std::function<void(TForm3& game, const QString& fileName)>;
 
     explicit TForm2(QWidget* parent = nullptr);
     ~TForm2() override;
@@ -54,6 +56,9 @@ public:
 
     // Puts a window into the frame (deleted when closed) and returns its frame.
     QMdiSubWindow* AddChild(QWidget* window);
+    // Shrinks a child's frame to the visible area and moves it inside, so no
+    // window opens partly off-screen.
+    void FitChild(QMdiSubWindow* frame) const;
     // "Abrir" after the dialog: a new game window for the file, loaded and shown.
     TForm3* OpenFile(const QString& fileName);
     QList<TForm3*> GameWindows() const;
@@ -65,13 +70,18 @@ public:
     void OpenCalculator(TLottery* lottery, int n, int k, const std::optional<QString>& csn = std::nullopt);
     void SetUpdateRunner(UpdateRunner runner);
     const UpdateRunner& GetUpdateRunner() const { return updateRunner_; }
+    void SetImportRunner(ImportRunner runner);
+    const ImportRunner& GetImportRunner() const { return importRunner_; }
 
-    // Seams for tests: how the priority is set and how the help file is opened.
+    // Seam for tests: how the priority is set.
     void SetPrioritySetter(TProcessPriority::Setter setter);
     TProcessPriority::Level Priority() const { return priority_.Current(); }
-    void SetUrlOpener(UrlOpener opener);
-    // The help file beside the program.
+    // The manual's help collection in the program's data folder.
     static QString HelpFileName();
+    // Another collection (tests); an empty name restores the default.
+    void SetHelpFileName(const QString& fileName) { helpFile_ = fileName; }
+    // The manual's window, once "Conteúdo" has opened it.
+    THelpWindow* HelpWindow() const;
 
 public slots:
     void Abrir1Click();
@@ -100,6 +110,8 @@ private:
     std::array<AnalysisOpener, TLottery::WindowKinds> openers_;
     CalculatorOpener calculatorOpener_;
     UpdateRunner updateRunner_;
+    ImportRunner importRunner_;
     TProcessPriority priority_;
-    UrlOpener urlOpener_;
+    QString helpFile_;
+    QPointer<THelpWindow> help_;
 };

@@ -4,6 +4,8 @@
 #include "TChanceAudit.h"
 #include "TChartView.h"
 #include "TDrawTableModel.h"
+#include "TExport.h"
+#include "TFileDialog.h"
 #include "TForm2.h"
 #include "TForm6.h"
 #include "TGameFigures.h"
@@ -214,8 +216,11 @@ void TForm3::BuildCommands() {
     baixar_ = makeAction(QStringLiteral("Baixar da Internet"), "BaixardaInternet1", QKeySequence());
     baixar_->setEnabled(false);
     connect(baixar_, &QAction::triggered, this, &TForm3::BaixardaInternet1Click);
+    importar_ = makeAction(QStringLiteral("Importar resultados..."), "Importarresultados1", QKeySequence());
+    connect(importar_, &QAction::triggered, this, &TForm3::ImportarResultados1Click);
     toolsMenu_->addAction(atualizar_);
     toolsMenu_->addAction(baixar_);
+    toolsMenu_->addAction(importar_);
     toolsMenu_->addSeparator();
 
     const std::array<AnalysisCommand, TLottery::WindowKinds> commands{{
@@ -252,6 +257,13 @@ void TForm3::BuildCommands() {
     copiar1_ = popup_->addAction(QStringLiteral("Copiar"));
     copiar1_->setObjectName(QStringLiteral("Copiar1"));
     connect(copiar1_, &QAction::triggered, this, &TForm3::Copiar1Click);
+    QAction* salvarTabela = popup_->addAction(QStringLiteral("Salvar tabela..."));
+    salvarTabela->setObjectName(QStringLiteral("Salvartabela1"));
+    connect(salvarTabela, &QAction::triggered, this,
+            [this] { TExport::AskAndSaveTable(this, TExport::SplitGridText(model_->ToText())); });
+    QAction* salvarGrafico = popup_->addAction(QStringLiteral("Salvar gráfico..."));
+    salvarGrafico->setObjectName(QStringLiteral("Salvargrafico1"));
+    connect(salvarGrafico, &QAction::triggered, this, [this] { TExport::AskAndSaveChart(this, *chart_); });
     calculadora2_ = popup_->addAction(QStringLiteral("Calculadora CSN"));
     calculadora2_->setObjectName(QStringLiteral("CalculadoraCSN2"));
     connect(calculadora2_, &QAction::triggered, this, &TForm3::CalculadoraCSN2Click);
@@ -284,6 +296,7 @@ void TForm3::UpdateCommands() {
     const bool calculator = main_ && main_->HasCalculator() && loaded;
     calculadora1_->setEnabled(calculator);
     calculadora2_->setEnabled(calculator);
+    importar_->setEnabled(loaded && main_ && main_->GetImportRunner());
 }
 
 void TForm3::Atualizartela1Click() {
@@ -364,6 +377,13 @@ void TForm3::BaixardaInternet1Click() {
     if (main_ && main_->GetUpdateRunner()) main_->GetUpdateRunner()(*this);
 }
 
+void TForm3::ImportarResultados1Click() {
+    if (!main_ || !main_->GetImportRunner()) return;
+    const QString file = TFileDialog::OpenFileName(
+        this, QStringLiteral("Resultados baixados (*.xlsx *.json *.zip);;Todos os arquivos (*)"), QString());
+    if (!file.isEmpty()) main_->GetImportRunner()(*this, file);
+}
+
 void TForm3::Anliselexicogrfica1Click() {
     OpenAnalysis(TLottery::Lexicographic);
 }
@@ -419,6 +439,7 @@ void TForm3::OpenAnalysis(TLottery::WindowKind kind) {
             frame->showNormal();
         else
             frame->show();
+        main_->FitChild(frame);
         main_->MdiArea()->setActiveSubWindow(frame);
         frame->raise();
     } else {

@@ -68,6 +68,8 @@ public:
     void SetStatusText(const QString& text);
     // "Baixar da Internet".
     QAction* DownloadAction() const { return baixar_; }
+    // "Importar resultados...".
+    QAction* ImportAction() const { return importar_; }
 
     // The analysis window of a kind, if open.
     QWidget* AnalysisWindow(TLottery::WindowKind kind) const;
@@ -89,6 +91,9 @@ public slots:
     void Atualizartela1Click();
     // The results update: runs the update of the main window, when one is set.
     void BaixardaInternet1Click();
+    // The import of a results file downloaded by hand (a spreadsheet, a saved
+    // answer of the results API, or the old ZIP archive).
+    void ImportarResultados1Click();
     void Anliselexicogrfica1Click();
     void Anliseatrasadas1Click();
     void Anlisebase51Click();
@@ -139,6 +144,7 @@ private:
 
     QAction* atualizar_ = nullptr;
     QAction* baixar_ = nullptr;
+    QAction* importar_ = nullptr;
     std::array<QAction*, TLottery::WindowKinds> analysisActions_{};
     QAction* calculadora1_ = nullptr;
     QAction* copiar1_ = nullptr;

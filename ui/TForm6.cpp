@@ -2,6 +2,7 @@
 
 #include "NumberText.h"
 #include "TChartView.h"
+#include "TExport.h"
 #include "TForm2.h"
 #include "TLottery.h"
 #include "TMessageBox.h"
@@ -150,12 +151,14 @@ TForm6* TForm6::Open(TForm2* mainWindow) {
         if (mainWindow) {
             QMdiSubWindow* frame = mainWindow->AddChild(form);
             frame->resize(900, 640);
+            mainWindow->FitChild(frame);
         } else {
             form->setAttribute(Qt::WA_DeleteOnClose);
         }
     }
     if (auto* frame = qobject_cast<QMdiSubWindow*>(form->parentWidget())) {
         frame->show();
+        if (mainWindow) mainWindow->FitChild(frame);
         if (QMdiArea* area = frame->mdiArea()) area->setActiveSubWindow(frame);
         frame->raise();
     } else {
@@ -404,6 +407,15 @@ void TForm6::BuildPopup() {
     };
     copiar_ = add(popup_, "Copiar", "Copiar1");
     copiarDados_ = add(popup_, "Copiar dados", "Copiardados1");
+    QAction* salvarTabela = add(popup_, "Salvar tabela...", "Salvartabela1");
+    QAction* salvarGrafico = add(popup_, "Salvar gráfico...", "Salvargrafico1");
+    connect(salvarTabela, &QAction::triggered, this, [this] {
+        if (auto* grid = qobject_cast<QTableWidget*>(popupSource_))
+            TExport::AskAndSaveTable(this, TExport::SplitGridText(GridText(grid)));
+        else
+            TExport::AskAndSaveTable(this, TExport::SplitGridText(GridText(sg1_)));
+    });
+    connect(salvarGrafico, &QAction::triggered, this, [this] { TExport::AskAndSaveChart(this, *chart_); });
     colar_ = add(popup_, "Colar", "Colar1");
     redeNeural_ = popup_->addMenu(QStringLiteral("Rede Neural"));
     redeNeural_->setObjectName(QStringLiteral("RedeNeural1"));

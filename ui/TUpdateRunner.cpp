@@ -32,6 +32,8 @@ TMessageBox::Kind KindOf(TOutcome outcome) {
     case TOutcome::InvalidDefinition:
     case TOutcome::DownloadFailed:
     case TOutcome::FewerDraws:
+    case TOutcome::Rejected:
+    case TOutcome::Forbidden:
         return TMessageBox::Kind::Warning;
     case TOutcome::Failed:
         break;
@@ -57,6 +59,7 @@ TResultsUpdate::TResult ExecuteGuarded(TResultsUpdate* update) {
 
 void TUpdateRunner::Install(TForm2& mainWindow) {
     mainWindow.SetUpdateRunner([](TForm3& game) { Of(game).Start(); });
+    mainWindow.SetImportRunner([](TForm3& game, const QString& fileName) { Of(game).Start(fileName); });
 }
 
 TUpdateRunner& TUpdateRunner::Of(TForm3& game) {
@@ -83,12 +86,13 @@ TUpdateRunner::~TUpdateRunner() {
     watcher_.waitForFinished();
 }
 
-void TUpdateRunner::Start() {
+void TUpdateRunner::Start(const QString& from) {
     if (running_) return;
     const TLottery* lottery = game_.Lottery();
     const int32_t held = lottery && lottery->Loaded ? lottery->DrawCount : 0;
     update_ = std::make_unique<TResultsUpdate>(QFile::encodeName(game_.FileName()).toStdString(), held);
     update_->OnStatus = [this](const std::string& text) { PostStatus(text); };
+    update_->From = QFile::encodeName(from).toStdString();
     if (Setup) Setup(*update_);
 
     if (std::optional<TResult> stopped = update_->Prepare()) {
@@ -99,7 +103,8 @@ void TUpdateRunner::Start() {
     // is open is ignored.
     running_ = true;
     const QPointer<TUpdateRunner> self(this);
-    const bool yes = TMessageBox::Ask(&game_, Text(TResultsUpdate::ConfirmText));
+    // The user who chose a file to import has already said what to do.
+    const bool yes = !from.isEmpty() || TMessageBox::Ask(&game_, Text(TResultsUpdate::ConfirmText));
     if (!self) return;
     if (!yes) {
         TResult declined;
@@ -111,6 +116,8 @@ void TUpdateRunner::Start() {
     QAction* action = game_.DownloadAction();
     wasEnabled_ = action->isEnabled();
     action->setEnabled(false);
+    importWasEnabled_ = game_.ImportAction()->isEnabled();
+    game_.ImportAction()->setEnabled(false);
     cancel_->setEnabled(true);
     cancel_->show();
     watcher_.setFuture(QtConcurrent::run([update = update_.get()] { return ExecuteGuarded(update); }));
@@ -158,6 +165,7 @@ void TUpdateRunner::WorkerDone() {
     TResult result = watcher_.result();
     cancel_->hide();
     game_.DownloadAction()->setEnabled(wasEnabled_);
+    game_.ImportAction()->setEnabled(importWasEnabled_);
     End(std::move(result));
 }
 

@@ -3,7 +3,8 @@
 // asks "Deseja baixar atualização do jogo?", runs the results update on a
 // worker while the window's status bar shows its steps beside a "Cancelar"
 // button, reports the outcome, and, when the data file was rewritten, has the
-// window free its history and load the file again.
+// window free its history and load the file again. "Importar resultados..."
+// runs the same with the file the user chose, without the question.
 //
 // Ownership: one runner per game window, a child of it, made on first use.
 // The runner owns the engine (TResultsUpdate); the engine never sees the
@@ -52,8 +53,9 @@ public:
     // Given the engine before it reads the definition file (transfer limits).
     std::function<void(TResultsUpdate& update)> Setup;
 
-    // The command. Ignored while an update of this window is under way.
-    void Start();
+    // The command (an import of `from` when it is given). Ignored while an
+    // update of this window is under way.
+    void Start(const QString& from = QString());
     // "Cancelar": the worker stops at its next step.
     void CancelUpdate();
     bool Running() const { return running_; }
@@ -81,6 +83,7 @@ private:
     QPointer<QPushButton> cancel_;
     bool running_ = false;
     bool wasEnabled_ = false;
+    bool importWasEnabled_ = false;
     std::optional<TResult> last_;
 
     std::mutex statusMutex_;

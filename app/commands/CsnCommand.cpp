@@ -14,7 +14,8 @@ namespace {
 
 int ReadInt(const std::string& text) {
     int value = 0;
-    if (!NumberText::TryParseInt(text, value)) throw TCliError::Usage(NumberText::InvalidIntegerMessage(text));
+    if (!NumberText::TryParseInt(text, value))
+        throw TCliError::Usage(NumberText::InvalidIntegerMessage(text));
     return value;
 }
 
@@ -25,9 +26,11 @@ std::vector<int> ReadBalls(const std::string& list, int n, int k) {
     size_t start = 0;
     for (;;) {
         const size_t comma = list.find(',', start);
-        const int ball = ReadInt(list.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        const int ball =
+            ReadInt(list.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
         if (ball < 1 || ball > n)
-            throw TCliError::Usage("a bola " + std::to_string(ball) + " está fora de 1.." + std::to_string(n) + ".");
+            throw TCliError::Usage("a bola " + std::to_string(ball) + " está fora de 1.." +
+                                   std::to_string(n) + ".");
         if (!seen.insert(ball).second)
             throw TCliError::Usage("a bola " + std::to_string(ball) + " aparece mais de uma vez.");
         balls.push_back(ball);
@@ -62,7 +65,8 @@ TCliCommand CsnCommand() {
         TCSN converter(n, k);
         if (arguments.Given("--balls")) {
             const std::vector<int> balls = ReadBalls(arguments.Text("--balls"), n, k);
-            for (int i = 0; i < k; ++i) converter.Combination[static_cast<size_t>(i + 1)] = balls[static_cast<size_t>(i)];
+            for (int i = 0; i < k; ++i)
+                converter.Combination[static_cast<size_t>(i + 1)] = balls[static_cast<size_t>(i)];
             const double csn = converter.CombinationToCSN();
             report.Line(NumberText::FormatGeneral(csn));
             converter.SortCombination();
@@ -72,9 +76,11 @@ TCliCommand CsnCommand() {
             // combination.
             const std::string& text = arguments.Text("--csn");
             const TCSN::CSNInput input = converter.ReadCSN(text);
-            if (input.Result == TCSN::CSNInput::Invalid) throw TCliError::Usage(NumberText::InvalidFloatMessage(text));
+            if (input.Result == TCSN::CSNInput::Invalid)
+                throw TCliError::Usage(NumberText::InvalidFloatMessage(text));
             if (input.Result == TCSN::CSNInput::OutOfRange)
-                throw TCliError::Usage("o CSN deve estar entre 1 e " + NumberText::FormatGeneral(converter.Total) + ".");
+                throw TCliError::Usage("o CSN deve estar entre 1 e " +
+                                       NumberText::FormatGeneral(converter.Total) + ".");
             converter.RankToCombination(input.Value);
             report.Line(converter.CombinationToText());
         }

@@ -62,7 +62,9 @@ TCliCommand DelayCommand() {
     command.Arguments = {"ARQUIVO"};
     command.Summary = "análise de atrasos: a tabela por bola e, com --ball, as estatísticas da bola";
     command.Options = {
-        {"--view", "absolute|relative|walk", "absolute",
+        {"--view",
+         "absolute|relative|walk",
+         "absolute",
          "frequência: absoluta, relativa ou passeio aleatório",
          {"absolute", "relative", "walk"}},
         {"--ball", "B", "", "a bola analisada: acrescenta o relatório da janela", {}},

@@ -9,7 +9,8 @@ TCliCommand DrawsCommand() {
     TCliCommand command;
     command.Name = "draws";
     command.Arguments = {"ARQUIVO"};
-    command.Summary = "tabela dos concursos (em TSV como a área de transferência: TAB após cada célula, CR LF)";
+    command.Summary =
+        "tabela dos concursos (em TSV como a área de transferência: TAB após cada célula, CR LF)";
     command.Run = [](const TCliArguments& arguments, TCliReport& report) {
         const auto lottery = TCliGame::Load(arguments.Argument(0));
         if (!report.IsJson()) {

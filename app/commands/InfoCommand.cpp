@@ -17,8 +17,9 @@ TCliCommand InfoCommand() {
         const bool superball = lottery->Superball;
         report.Set("elements", lottery->Elements());
         report.Set("perCombination", lottery->PerCombination());
-        report.Set("total", superball ? lottery->SuperballTotal
-                                      : lottery->Converter ? lottery->Converter->Total : 0.0);
+        report.Set("total", superball            ? lottery->SuperballTotal
+                            : lottery->Converter ? lottery->Converter->Total
+                                                 : 0.0);
         report.Set("birthday", superball ? lottery->SuperballBirthday : lottery->Birthday);
         report.Set("superball", superball ? QJsonValue(lottery->SuperballBalls) : QJsonValue());
         report.Set("draws", lottery->DrawCount);

@@ -19,21 +19,35 @@ TCliCommand LexicoCommand() {
     TCliCommand command;
     command.Name = "lexico";
     command.Arguments = {"ARQUIVO"};
-    command.Summary = "análise lexicográfica: a tabela de CSNs e a previsão da rede (ou os votos de todas as bolas)";
+    command.Summary =
+        "análise lexicográfica: a tabela de CSNs e a previsão da rede (ou os votos de todas as bolas)";
     command.Options = {
         {"--sample", "S", "40", TCliGame::SampleHelp(), {}},
-        {"--notation", "csn|ball", "csn", "notação: CSN das caudas ou as bolas (notação decimal)", {"csn", "ball"}},
+        {"--notation",
+         "csn|ball",
+         "csn",
+         "notação: CSN das caudas ou as bolas (notação decimal)",
+         {"csn", "ball"}},
         {"--column", "C", "1", "coluna prevista, de 1 a k (\"Cª bola\")", {}},
-        {"--skip", "0|1|2", "0", "concursos finais fora do treino (\"Não analisar último item\")", {"0", "1", "2"}},
+        {"--skip",
+         "0|1|2",
+         "0",
+         "concursos finais fora do treino (\"Não analisar último item\")",
+         {"0", "1", "2"}},
         {"--analyse", "", "", "treina a rede na coluna e mostra a previsão (\"Analisar\")", {}},
         {"--analyse-all", "T", "", "\"Todas as bolas\": T toviscas por coluna", {}},
-        {"--max-error", "P", "40", "todas as bolas em CSN: erro máximo aceitável nos 2 últimos jogos (%); 0 sem teste", {}},
+        {"--max-error",
+         "P",
+         "40",
+         "todas as bolas em CSN: erro máximo aceitável nos 2 últimos jogos (%); 0 sem teste",
+         {}},
         {"--passes", "N", "1000", "limite de passadas de 100 épocas por rede", {}},
         {"--seed", "X", "(do relógio)", "semente dos pesos iniciais das redes", {}},
     };
     command.Run = [](const TCliArguments& arguments, TCliReport& report) {
         const bool all = arguments.Given("--analyse-all");
-        if (all && arguments.Flag("--analyse")) throw TCliError::Usage("use --analyse ou --analyse-all, não os dois");
+        if (all && arguments.Flag("--analyse"))
+            throw TCliError::Usage("use --analyse ou --analyse-all, não os dois");
         if (all && (arguments.Given("--column") || arguments.Given("--skip")))
             throw TCliError::Usage("--analyse-all analisa todas as colunas: sem --column nem --skip");
         const int votes = all ? static_cast<int>(arguments.Int("--analyse-all", 0, 1'000'000)) : 0;
@@ -110,7 +124,8 @@ TCliCommand LexicoCommand() {
             prediction.insert(QLatin1String("draw"), p.Draw);
             prediction.insert(QLatin1String("value"), p.Value);
             prediction.insert(QLatin1String("ball"), p.Ball > 0 ? QJsonValue(p.Ball) : QJsonValue());
-            prediction.insert(QLatin1String("distance"), p.HasDistance ? QJsonValue(p.Distance) : QJsonValue());
+            prediction.insert(QLatin1String("distance"),
+                              p.HasDistance ? QJsonValue(p.Distance) : QJsonValue());
             prediction.insert(QLatin1String("relativeDistance"),
                               p.HasDistance ? QJsonValue(p.Relative) : QJsonValue());
             predictions.append(prediction);

@@ -34,7 +34,8 @@ TCliCommand PosbayesCommand() {
     TCliCommand command;
     command.Name = "posbayes";
     command.Arguments = {"ARQUIVO"};
-    command.Summary = "análise posicional/bayesiana: P(sorteio) por posição e as listas apostar / não apostar";
+    command.Summary =
+        "análise posicional/bayesiana: P(sorteio) por posição e as listas apostar / não apostar";
     command.Options = {
         {"--sample", "S", "20", TCliGame::SampleHelp(), {}},
         {"--ignore", "I", "0", "ignora os últimos I concursos (o seguinte pontua as listas)", {}},

@@ -21,13 +21,21 @@ TCliCommand PositionalCommand() {
     command.Summary = "análise posicional: bolas por posição ordenada, real e teórico";
     command.Options = {
         {"--sample", "S", "(n, o número de bolas do jogo)", TCliGame::SampleHelp(), {}},
-        {"--style", "position|advance|delay", "position",
+        {"--style",
+         "position|advance|delay",
+         "position",
          "estilo: posição, adiantamento ou atraso",
          {"position", "advance", "delay"}},
         {"--position", "P", "1", "posição ordenada analisada (adiantamento e atraso), de 1 a k", {}},
-        {"--type", "real|theory|delta", "real", "o que a grade mostra: real, teórico ou a diferença",
+        {"--type",
+         "real|theory|delta",
+         "real",
+         "o que a grade mostra: real, teórico ou a diferença",
          {"real", "theory", "delta"}},
-        {"--notation", "quantity|fraction|percent", "quantity", "notação do teórico: quantidade, fração ou percentual",
+        {"--notation",
+         "quantity|fraction|percent",
+         "quantity",
+         "notação do teórico: quantidade, fração ou percentual",
          {"quantity", "fraction", "percent"}},
     };
     command.Run = [](const TCliArguments& arguments, TCliReport& report) {
@@ -36,7 +44,7 @@ TCliCommand PositionalCommand() {
         const int n = lottery->Elements();
         Analysis::Options options;
         const std::string style = arguments.Text("--style");
-        options.Kind = style == "advance"  ? Analysis::Style::Advance
+        options.Kind = style == "advance" ? Analysis::Style::Advance
                        : style == "delay" ? Analysis::Style::Delay
                                           : Analysis::Style::Position;
         const std::string type = arguments.Text("--type");

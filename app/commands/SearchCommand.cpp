@@ -74,7 +74,11 @@ TCliCommand SearchCommand() {
         {"--seed", "X", "0", "semente do universo reduzido", {}},
         {"--without-last", "", "", "sem o último concurso", {}},
         {"--double", "", "", "verificação dupla de combinação (recurrence)", {}},
-        {"--threshold", "T", "(11 para 25 números, 4 para 60, k nos demais)", "limiar de acertos (filter)", {}},
+        {"--threshold",
+         "T",
+         "(11 para 25 números, 4 para 60, k nos demais)",
+         "limiar de acertos (filter)",
+         {}},
         {"--floor", "F", "0", "atraso mínimo listado (filter)", {}},
         {"--threads", "N", "0", "linhas de execução; 0: todos os núcleos", {}},
         {"--portable", "", "", "sem instruções vetoriais", {}},
@@ -84,7 +88,8 @@ TCliCommand SearchCommand() {
         const auto lottery = TCliGame::LoadWithDraws(arguments.Argument(1));
         TRecurrenceAnalysis analysis(*lottery);
         const TCombinationSearch& search = analysis.Search();
-        if (const std::string message = search.Check(options); !message.empty()) throw TCliError::Failure(message);
+        if (const std::string message = search.Check(options); !message.empty())
+            throw TCliError::Failure(message);
         const TSearchResult result = search.Run(options);
         const int32_t k = lottery->PerCombination();
         // Blank grid cells print as nothing between the tabs.
@@ -122,7 +127,8 @@ TCliCommand SearchCommand() {
             row({"(-)Atrasos/Adiant.(+)", "Combinações"});
             QJsonArray bars;
             for (const TRecurrenceAnalysis::Point& p : TRecurrenceAnalysis::FilterPoints(result)) {
-                row({std::to_string(static_cast<long long>(p.x)), std::to_string(static_cast<long long>(p.y))});
+                row({std::to_string(static_cast<long long>(p.x)),
+                     std::to_string(static_cast<long long>(p.y))});
                 QJsonObject bar;
                 bar.insert(QLatin1String("run"), p.x);
                 bar.insert(QLatin1String("combinations"), p.y);
@@ -170,7 +176,8 @@ TCliCommand SearchCommand() {
                 report.Line("");
                 for (const std::vector<std::string>& cells : analysis.StreakGrid()) row(cells);
                 QJsonArray streaks;
-                for (const std::vector<int32_t>& counts : result.StreakTable) streaks.append(TCliReport::Numbers(counts));
+                for (const std::vector<int32_t>& counts : result.StreakTable)
+                    streaks.append(TCliReport::Numbers(counts));
                 report.Set("streaks", streaks);
             }
         }

@@ -22,8 +22,16 @@ TCliCommand SegmentCommand() {
     command.Options = {
         {"--sample", "S", "40", TCliGame::SampleHelp(), {}},
         {"--votes", "V", "50", "toviscas a analisar: redes que votam", {}},
-        {"--cut", "C", "50", "época para corte: no máximo C + 1 passadas de 100 épocas por rede, de 1 a 500", {}},
-        {"--notation", "csn|ball", "csn", "notação: o CSN ou a menor bola (notação decimal)", {"csn", "ball"}},
+        {"--cut",
+         "C",
+         "50",
+         "época para corte: no máximo C + 1 passadas de 100 épocas por rede, de 1 a 500",
+         {}},
+        {"--notation",
+         "csn|ball",
+         "csn",
+         "notação: o CSN ou a menor bola (notação decimal)",
+         {"csn", "ball"}},
         {"--without-last", "", "", "não analisar o último concurso", {}},
         {"--seed", "X", "(do relógio)", "semente dos pesos iniciais das redes", {}},
     };
@@ -41,7 +49,8 @@ TCliCommand SegmentCommand() {
         if (seed) analysis.Network.Seed(*seed);
         const Analysis::Result result = analysis.Gather(votes, cut, {}, {});
 
-        for (int r = 0; r < analysis.RowCount(); ++r) report.Row({analysis.CellText(r, 0), analysis.CellText(r, 1)});
+        for (int r = 0; r < analysis.RowCount(); ++r)
+            report.Row({analysis.CellText(r, 0), analysis.CellText(r, 1)});
         report.Line("");
         for (const std::string& line : result.Memo) report.Line(line);
 

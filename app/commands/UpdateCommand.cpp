@@ -1,5 +1,6 @@
 // tovisca-cli update: the results update without the question, for
-// scheduled runs.
+// scheduled runs; with --from, the import of a file downloaded by hand (the
+// spreadsheet, saved JSON answers or the old ZIP), checked the same way.
 #include "TCliArguments.h"
 #include "TCliCommand.h"
 #include "TCliError.h"
@@ -70,7 +71,11 @@ TCliCommand UpdateCommand() {
     TCliCommand command;
     command.Name = "update";
     command.Arguments = {"ARQUIVO"};
-    command.Summary = "atualiza o jogo pela internet, sem perguntar (em TSV, o andamento à medida que vem)";
+    command.Summary = "atualiza o jogo pela internet, sem perguntar, ou pelo arquivo baixado (em TSV, o andamento "
+                      "à medida que vem)";
+    command.Options = {
+        {"--from", "BAIXADO", "", "importa este arquivo baixado em vez de ler a internet", {}},
+    };
     command.Run = [](const TCliArguments& arguments, TCliReport& report) {
         const std::string& fileName = arguments.Argument(0);
         // The draws held now guard against a published table that would drop
@@ -79,11 +84,14 @@ TCliCommand UpdateCommand() {
         std::error_code code;
         if (std::filesystem::exists(fileName, code)) held = TCliGame::Load(fileName)->DrawCount;
         TResultsUpdate update(fileName, held);
+        if (arguments.Given("--from")) update.From = arguments.Text("--from");
         update.ProgressEvery = 100;
         UpdateStatusPrinter printer;
         QJsonArray statuses;
         if (report.IsJson())
-            update.OnStatus = [&statuses](const std::string& text) { statuses.append(QString::fromStdString(text)); };
+            update.OnStatus = [&statuses](const std::string& text) {
+                statuses.append(QString::fromStdString(text));
+            };
         else
             update.OnStatus = [&printer](const std::string& text) { printer(text); };
         update.OnConfirm = [] { return true; };

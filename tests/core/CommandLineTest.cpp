@@ -168,16 +168,18 @@ TEST_F(CommandLineTest, HelpListsEveryCommandAndOption) {
     const CliResult help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.err, "");
-    for (const char* command : {"info", "draws", "csn", "search", "update"}) {
+    for (const char* command : {"info", "draws", "csn", "search", "update", "lexico", "delay", "positional",
+                                "bayes", "segment", "posbayes"}) {
         const CliResult own = Run({command, "--help"});
         EXPECT_EQ(own.status, 0);
         EXPECT_EQ(own.out.rfind(std::string("uso: tovisca-cli ") + command + " ", 0), 0u) << own.out;
         EXPECT_NE(own.out.find("  --format tsv|json "), std::string::npos) << own.out;
         EXPECT_NE(help.out.find(own.out), std::string::npos) << command;
     }
-    EXPECT_NE(help.out.find("  --threshold T       limiar de acertos (filter) (padrão: 11 para 25 números, 4 para "
-                            "60, k nos demais)\n"),
-              std::string::npos)
+    EXPECT_NE(
+        help.out.find("  --threshold T       limiar de acertos (filter) (padrão: 11 para 25 números, 4 para "
+                      "60, k nos demais)\n"),
+        std::string::npos)
         << help.out;
 }
 
@@ -205,7 +207,8 @@ TEST_F(CommandLineTest, JsonOfTheGameCommands) {
         EXPECT_EQ(draw.value("csn").toDouble(), lottery.CSNs[i]);
         const QJsonArray balls = draw.value("balls").toArray();
         ASSERT_EQ(balls.size(), 6);
-        for (int c = 1; c <= 6; ++c) EXPECT_EQ(balls.at(c - 1).toInt(), lottery.Draws[static_cast<size_t>(c)][i]);
+        for (int c = 1; c <= 6; ++c)
+            EXPECT_EQ(balls.at(c - 1).toInt(), lottery.Draws[static_cast<size_t>(c)][i]);
     }
 
     const QJsonObject csn = Json({"csn", "60", "6", "--balls", "41,5,4,52,30,33", "--format", "json"});
@@ -221,9 +224,10 @@ TEST_F(CommandLineTest, JsonOfTheGameCommands) {
     EXPECT_EQ(filter.value("threshold").toInt(), 2);
     EXPECT_TRUE(filter.value("bars").isArray());
     EXPECT_FALSE(filter.value("stopped").toBool());
-    const QJsonArray rows = Json({"search", "recurrence", mega, "--sample", "10", "--reduced", "--format", "json"})
-                                .value("rows")
-                                .toArray();
+    const QJsonArray rows =
+        Json({"search", "recurrence", mega, "--sample", "10", "--reduced", "--format", "json"})
+            .value("rows")
+            .toArray();
     ASSERT_FALSE(rows.isEmpty());
     EXPECT_EQ(rows.first().toObject().value("balls").toArray().size(), 6);
 }

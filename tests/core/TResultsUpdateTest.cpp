@@ -71,6 +71,7 @@ protected:
         TResultsUpdate update(data_, held);
         update.Downloader.ConnectTimeoutMs = 5000;
         update.Downloader.LowSpeedSeconds = 1;
+        update.Downloader.RetryPauseMs = 10;
         update.OnStatus = [&](const std::string& text) {
             statuses_.push_back(text);
             update.Cancel = update.Cancel || text == cancelAt;

@@ -90,6 +90,15 @@ TEST_F(TBayesAnalysisTest, JointAndConditionalTables) {
     EXPECT_EQ(conditional[2][5], "0,0000");
     EXPECT_EQ(conditional[3][5], "1,0000");
     EXPECT_EQ(conditional[1][7], "0,7500");
+    // The same tables as numbers: row A - 1, column B - 1.
+    const TBayesAnalysis::TProbabilities pairs = bayes.Probabilities(TBayesAnalysis::TTable::Joint);
+    EXPECT_EQ(pairs.Margins, (std::vector<double>{0.75, 0.75, 0.75, 0.5, 0.25, 0}));
+    EXPECT_EQ(pairs.Body[0], (std::vector<double>{0.75, 0.5, 0.5, 0.25, 0.25, 0}));
+    const TBayesAnalysis::TProbabilities given = bayes.Probabilities(TBayesAnalysis::TTable::Conditional);
+    EXPECT_EQ(given.Body[3][0], 0.25 / 0.75);
+    EXPECT_EQ(given.Body[0][3], 0.5);
+    EXPECT_EQ(given.Body[5][5], 0);
+    EXPECT_EQ(given.Margins, pairs.Margins);
     for (size_t v = 1; v <= 6; ++v) {
         EXPECT_EQ(conditional[v][v], v == 6 ? "0,0000" : "1,0000") << v;
         EXPECT_EQ(conditional[v][6], "0,0000");

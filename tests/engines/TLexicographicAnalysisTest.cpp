@@ -158,6 +158,18 @@ TEST_F(LexicographicTest, PreviewMemoBlocksFollowTheSkipMode) {
         // out.
         EXPECT_EQ(preview.Real.size(), 16u);
         EXPECT_EQ(preview.Forecast.size(), skip == 2 ? 16u : 17u);
+        // The memo's numbers: one prediction per block, distances for the held-out draws.
+        EXPECT_TRUE(preview.Trained);
+        EXPECT_EQ(preview.MarginDraw, first - 1);
+        ASSERT_EQ(preview.Predictions.size(), blocks);
+        for (size_t b = 0; b < blocks; ++b) {
+            const Analysis::Prediction& p = preview.Predictions[b];
+            EXPECT_EQ(p.Draw, first + static_cast<int>(b));
+            EXPECT_EQ(p.Value, std::trunc(p.Value));
+            EXPECT_EQ(p.Ball,
+                      p.Value >= 1 && p.Value <= TCSN::Binomial(60, 6) ? analysis.FirstBall(p.Value, 6) : 0);
+            EXPECT_EQ(p.HasDistance, static_cast<int>(b) < skip);
+        }
     }
     // With skip 2 the first distance is the real CSN of the draw before the last less the
     // forecast (shown as its integer part), and the relative distance is cut to ten-thousandths.
@@ -225,6 +237,10 @@ TEST_F(LexicographicTest, VotesAreListedByTheExchangeOrder) {
     expected = title;
     expected.insert(expected.end(), {"2\t2", "4\t2", "3\t1", "1\t1"});
     EXPECT_EQ(preview.Memo, expected);
+    ASSERT_EQ(preview.Tally.size(), 4u);
+    EXPECT_EQ(preview.Tally[1].Ball, 4);
+    EXPECT_EQ(preview.Tally[1].Votes, 2);
+    EXPECT_EQ(preview.Tally[3].Ball, 1);
     ASSERT_EQ(preview.Slices.size(), 4u);
     EXPECT_EQ(preview.Slices[0].Label, "Bola 2:");
     EXPECT_EQ(preview.Slices[3].Value, 1);

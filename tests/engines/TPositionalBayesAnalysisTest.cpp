@@ -89,6 +89,8 @@ TEST_F(PositionalBayesTest, HandWorkedRunsProbabilitiesListsAndScores) {
     EXPECT_EQ(analysis.PercentText(1, 3), "43,5%");
     EXPECT_EQ(analysis.PercentText(2, 1), "0,0%");
     EXPECT_EQ(analysis.RunText(3) + "|" + analysis.RunText(1), "-3|3");
+    EXPECT_EQ(analysis.HeaderTexts(), (std::vector<std::string>{"dez/posição", "0", "1", "2", "repetição"}));
+    EXPECT_EQ(analysis.RowTexts(1), (std::vector<std::string>{"1", "97,4%", "2,6%", "0,0%", "3"}));
     const std::vector<Analysis::Bar> bars = analysis.Bars(4);
     ASSERT_EQ(bars.size(), 3u);
     EXPECT_EQ(bars[2].x, 2);
@@ -188,6 +190,7 @@ TEST_F(PositionalBayesTest, ZeroBasedGameReadsBallNMinusOne) {
     analysis.Load();
     EXPECT_EQ(analysis.Label(1), 0);
     EXPECT_EQ(analysis.Label(4), 3);
+    EXPECT_EQ(analysis.RowTexts(4).front(), "3");
     analysis.Calculate(Analysis::WindowSteps(3, 10, 0), false);
     EXPECT_EQ(analysis.run, (std::vector<int32_t>{0, 1, -1, -2, 2}));
     // One ignored: draw 2 (balls 0 and 3, numbers 1 and 4) scores the lists.

@@ -71,7 +71,9 @@ protected:
         const auto* view = Find<QTableView>(window, "sg1");
         const QAbstractItemModel* model = view->model();
         std::string text;
-        const auto line = [&text](const QStringList& cells) { text += cells.join('\t').toStdString() + "\n"; };
+        const auto line = [&text](const QStringList& cells) {
+            text += cells.join('\t').toStdString() + "\n";
+        };
         if (qobject_cast<const QTableWidget*>(view) == nullptr) {
             QStringList header;
             for (int c = 0; c < model->columnCount(); ++c)
@@ -108,7 +110,8 @@ protected:
 // Every field of each command's object, as docs/cli-json.md lists them.
 void ExpectFields(const QJsonObject& object, std::initializer_list<const char*> fields) {
     for (const char* field : fields) EXPECT_TRUE(object.contains(QLatin1String(field))) << field;
-    EXPECT_EQ(object.size(), static_cast<qsizetype>(fields.size())) << QJsonDocument(object).toJson().left(300).toStdString();
+    EXPECT_EQ(object.size(), static_cast<qsizetype>(fields.size()))
+        << QJsonDocument(object).toJson().left(300).toStdString();
 }
 
 } // namespace
@@ -123,12 +126,12 @@ TEST_F(CliAnalysesTest, LexicoColumnForecastAgreesWithTheWindow) {
     Click(window, "Button1");
     WaitFor([window] { return !window->Running(); });
 
-    const std::vector<std::string> args = {"lexico", "--column", "3", "--skip", "1", "--analyse", "--seed", "7",
-                                           "--passes", "30"};
+    const std::vector<std::string> args = {"lexico",    "--column", "3", "--skip",   "1",
+                                           "--analyse", "--seed",   "7", "--passes", "30"};
     EXPECT_EQ(Tsv(args), ShownGrid(window) + "\n" + MemoText(window));
     const QJsonObject json = Json(args);
-    ExpectFields(json, {"command", "sampleSize", "notation", "column", "skip", "rows", "passes", "error", "trained",
-                        "margin", "predictions", "votes"});
+    ExpectFields(json, {"command", "sampleSize", "notation", "column", "skip", "rows", "passes", "error",
+                        "trained", "margin", "predictions", "votes"});
     EXPECT_EQ(json["sampleSize"].toInt(), 40);
     EXPECT_EQ(json["column"].toInt(), 3);
     EXPECT_EQ(json["passes"].toInt(), 30);
@@ -185,8 +188,8 @@ TEST_F(CliAnalysesTest, LexicoVotesAgreeWithTheWindowAndRepeatWithTheSeed) {
     Click(window, "Button1");
     WaitFor([window] { return !window->Running(); });
 
-    const std::vector<std::string> args = {"lexico", "--analyse-all", "2", "--max-error", "0", "--seed", "3",
-                                           "--passes", "1"};
+    const std::vector<std::string> args = {"lexico", "--analyse-all", "2", "--max-error", "0", "--seed",
+                                           "3",      "--passes",      "1"};
     const std::string tsv = Tsv(args);
     EXPECT_EQ(tsv, ShownGrid(window) + "\n" + MemoText(window));
     EXPECT_EQ(Tsv(args), tsv);
@@ -200,15 +203,15 @@ TEST_F(CliAnalysesTest, LexicoVotesAgreeWithTheWindowAndRepeatWithTheSeed) {
     int total = 0;
     for (int i = 0; i < 60; ++i) {
         const QJsonObject entry = votes[i].toObject();
-        EXPECT_EQ(memo[i + 2], QString::number(entry["ball"].toInt()) + "\t" +
-                                   QString::number(entry["votes"].toInt()));
+        EXPECT_EQ(memo[i + 2],
+                  QString::number(entry["ball"].toInt()) + "\t" + QString::number(entry["votes"].toInt()));
         total += entry["votes"].toInt();
     }
     EXPECT_EQ(total, 12); // two votes for each of the six columns
 
     // Decimal notation; another seed gives its own run, the same seed the same.
-    const std::vector<std::string> ball = {"lexico", "--notation", "ball", "--analyse-all", "1", "--seed", "11",
-                                           "--passes", "2", "--sample", "12"};
+    const std::vector<std::string> ball = {"lexico", "--notation", "ball", "--analyse-all", "1", "--seed",
+                                           "11",     "--passes",   "2",    "--sample",      "12"};
     const QJsonObject first = Json(ball);
     EXPECT_EQ(first, Json(ball));
     EXPECT_EQ(first["notation"].toString(), "ball");
@@ -234,24 +237,26 @@ TEST_F(CliAnalysesTest, DelayAgreesWithTheWindow) {
         EXPECT_EQ(row["row"].toInt(), r);
         EXPECT_EQ(row["balls"].toArray().size(), 60);
         for (int b = 1; b <= 60; ++b)
-            EXPECT_EQ(row["balls"].toArray()[b - 1].toDouble(), Number(model->index(r - 1, b).data().toString()));
+            EXPECT_EQ(row["balls"].toArray()[b - 1].toDouble(),
+                      Number(model->index(r - 1, b).data().toString()));
         EXPECT_EQ(row["mean"].toDouble(), Number(model->index(r - 1, 61).data().toString()));
         EXPECT_EQ(row["variance"].toDouble(), Number(model->index(r - 1, 62).data().toString()));
         EXPECT_EQ(row["deviation"].toDouble(), Number(model->index(r - 1, 63).data().toString()));
     }
     const QJsonObject statistics = json["statistics"].toObject();
-    ExpectFields(statistics, {"ball", "firstRow", "lastRow", "slope", "trend", "positive", "negative",
-                              "correlations", "theoreticalMaxDelay", "maxDelayAll", "maxDelayBall", "maxAdvanceAll",
-                              "maxAdvanceBall", "theoreticalProbability", "meanProbabilityAll",
-                              "meanProbabilityBall", "forecast"});
+    ExpectFields(statistics,
+                 {"ball", "firstRow", "lastRow", "slope", "trend", "positive", "negative", "correlations",
+                  "theoreticalMaxDelay", "maxDelayAll", "maxDelayBall", "maxAdvanceAll", "maxAdvanceBall",
+                  "theoreticalProbability", "meanProbabilityAll", "meanProbabilityBall", "forecast"});
     const QStringList memo = MemoLines(window);
-    EXPECT_EQ(memo[0], statistics["trend"].toString() == "draw" ? "Tendência à sorteio" : "Tendência à atraso");
+    EXPECT_EQ(memo[0],
+              statistics["trend"].toString() == "draw" ? "Tendência à sorteio" : "Tendência à atraso");
     const QJsonObject positive = statistics["positive"].toObject();
     const qsizetype p = memo.indexOf("Maior correlação positiva:");
     ASSERT_GE(p, 0);
-    EXPECT_EQ(memo[p + 1].toStdString(), "dezena " + std::to_string(positive["ball"].toInt()) + " em " +
-                                             NumberText::FormatFixed(positive["correlation"].toDouble() * 100, 2) +
-                                             "%");
+    EXPECT_EQ(memo[p + 1].toStdString(),
+              "dezena " + std::to_string(positive["ball"].toInt()) + " em " +
+                  NumberText::FormatFixed(positive["correlation"].toDouble() * 100, 2) + "%");
     const qsizetype mean = memo.indexOf("Probabilidade média da dezena:");
     ASSERT_GE(mean, 0);
     EXPECT_NEAR(Number(memo[mean + 1]), statistics["meanProbabilityBall"].toDouble(), 5e-9);
@@ -294,7 +299,8 @@ TEST_F(CliAnalysesTest, PositionalAgreesWithTheWindow) {
         ASSERT_EQ(ball["real"].toArray().size(), 50);
         for (int m = 1; m <= 50; ++m) {
             const QString cell = Cell(window, b, m);
-            EXPECT_EQ(ball["real"].toArray()[m - 1].toDouble(), cell == " " ? 0 : Number(cell)) << b << " " << m;
+            EXPECT_EQ(ball["real"].toArray()[m - 1].toDouble(), cell == " " ? 0 : Number(cell))
+                << b << " " << m;
         }
     }
     Click(window, "opTeor");
@@ -414,13 +420,14 @@ TEST_F(CliAnalysesTest, PosbayesAgreesWithTheWindow) {
     }
     // The lists of the memo, and their scores.
     const QStringList memo = MemoLines(window, "memoPreview");
-    for (const auto& [heading, field] :
-         std::vector<std::pair<QString, const char*>>{{"NÃO APOSTAR EM:", "notBet"}, {"APOSTAR EM:", "bet"}}) {
+    for (const auto& [heading, field] : std::vector<std::pair<QString, const char*>>{
+             {"NÃO APOSTAR EM:", "notBet"}, {"APOSTAR EM:", "bet"}}) {
         const QJsonObject list = json[QLatin1String(field)].toObject();
         ExpectFields(list, {"numbers", "correct", "incorrect", "randomMean", "randomAtLeast"});
         qsizetype at = memo.indexOf(heading);
         ASSERT_GE(at, 0);
-        for (const QJsonValue number : list["numbers"].toArray()) EXPECT_EQ(Number(memo[++at]), number.toInt());
+        for (const QJsonValue number : list["numbers"].toArray())
+            EXPECT_EQ(Number(memo[++at]), number.toInt());
         if (list["numbers"].toArray().isEmpty()) continue;
         EXPECT_EQ(memo[at + 2].section(' ', 2, 2).toInt(), list["correct"].toInt());
         EXPECT_EQ(memo[at + 3].section(' ', 2, 2).toInt(), list["incorrect"].toInt());
@@ -433,27 +440,27 @@ TEST_F(CliAnalysesTest, PosbayesAgreesWithTheWindow) {
 }
 
 TEST_F(CliAnalysesTest, BadArgumentsPrintTheUsageAndExitWithTwo) {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"lexico", "--column", "7"},
-             {"lexico", "--column", "0"},
-             {"lexico", "--notation", "decimal"},
-             {"lexico", "--analyse", "--analyse-all", "3"},
-             {"lexico", "--analyse-all", "3", "--column", "2"},
-             {"lexico", "--analyse-all"},
-             {"lexico", "--seed", "-5"},
-             {"lexico", "--sample", "0"},
-             {"delay", "--view", "absoluta"},
-             {"delay", "--ball", "61"},
-             {"delay", "--ball", "x"},
-             {"positional", "--style", "grupo"},
-             {"positional", "--position", "7"},
-             {"bayes", "--sample", "1e3"},
-             {"bayes", "extra"},
-             {"segment", "--cut", "501"},
-             {"segment", "--votes", "0"},
-             {"segment", "--seed", "1.5"},
-             {"posbayes", "--tolerance", "12"},
-             {"posbayes", "--ignore", "3047"}}) {
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"lexico", "--column", "7"},
+                                               {"lexico", "--column", "0"},
+                                               {"lexico", "--notation", "decimal"},
+                                               {"lexico", "--analyse", "--analyse-all", "3"},
+                                               {"lexico", "--analyse-all", "3", "--column", "2"},
+                                               {"lexico", "--analyse-all"},
+                                               {"lexico", "--seed", "-5"},
+                                               {"lexico", "--sample", "0"},
+                                               {"delay", "--view", "absoluta"},
+                                               {"delay", "--ball", "61"},
+                                               {"delay", "--ball", "x"},
+                                               {"positional", "--style", "grupo"},
+                                               {"positional", "--position", "7"},
+                                               {"bayes", "--sample", "1e3"},
+                                               {"bayes", "extra"},
+                                               {"segment", "--cut", "501"},
+                                               {"segment", "--votes", "0"},
+                                               {"segment", "--seed", "1.5"},
+                                               {"posbayes", "--tolerance", "12"},
+                                               {"posbayes", "--ignore", "3047"}}) {
         const CliResult result = Run(args);
         EXPECT_EQ(result.status, 2) << args[1] << " " << args.back();
         EXPECT_EQ(result.out, "");

@@ -163,6 +163,7 @@ TEST_F(GameWindowTest, CommandsCarryTheirCaptionsAndShortcuts) {
     TForm3* game = Open();
     ExpectCommands(game, {{"Atualizartela1", "Atualizar tela", QKeySequence(Qt::Key_F5)},
                           {"BaixardaInternet1", "Baixar da Internet", {}},
+                          {"Importarresultados1", "Importar resultados...", {}},
                           {"Anliselexicogrfica1", "Análise lexicográfica", QKeySequence(Qt::Key_F6)},
                           {"Anliseatrasadas1", "Análise atrasadas", QKeySequence(Qt::Key_F7)},
                           {"Anlisebase51", "Análise segmentação", QKeySequence(Qt::Key_F8)},
@@ -175,7 +176,7 @@ TEST_F(GameWindowTest, CommandsCarryTheirCaptionsAndShortcuts) {
     // All in the "Ferramentas" menu; the tool bar has the seven analyses and the calculator.
     QMenu* tools = game->ToolsMenu();
     EXPECT_EQ(tools->title(), "Ferramentas");
-    EXPECT_EQ(Captions(tools->actions()).size(), 10);
+    EXPECT_EQ(Captions(tools->actions()).size(), 11);
     EXPECT_EQ(game->ToolBar()->actions().size(), 8);
     // While the game window is active its menu stands in the main menu bar, before "&Janela".
     Activate(game);

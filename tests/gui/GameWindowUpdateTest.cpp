@@ -1,8 +1,9 @@
 // "Baixar da Internet" in the game window, against a loopback HTTP server
-// serving the official results archive of 2019 (Mega-Sena contests 1..2146):
-// the whole update with the window reloading and everything letting go of the
-// old history, the stops before the question, the failures that keep the
-// history, "Cancelar", and closing the window in the middle of a download.
+// serving the official results archive of 2019 (Mega-Sena contests 1..2146)
+// and today's per-contest answers of the results API: the whole update with
+// the window reloading and everything letting go of the old history, the
+// stops before the question, the failures that keep the history, "Cancelar",
+// closing the window in the middle of a download, and "Importar resultados...".
 #include "GuiTestSupport.h"
 #include "LoopbackHttpServer.h"
 #include "TChartView.h"
@@ -250,6 +251,100 @@ TEST_F(GameWindowUpdateTest, ClosingTheWindowDuringADownloadStopsItFirst) {
     EXPECT_EQ(TMessageBox::Recorded(), QStringList{Question}) << "no outcome reported to a closed window";
     EXPECT_EQ(Data(), before);
     EXPECT_FALSE(Backup());
+}
+
+// The results API as the bundled definition file describes it.
+class GameWindowApiTest : public GameWindowUpdateTest {
+protected:
+    void SetUp() override {
+        GameWindowUpdateTest::SetUp();
+        server.Add("/api/megasena", ReadFile(TOVISCA_DATA_DIR "/official/api/megasena/3045.json"));
+        for (int c = 3040; c <= 3045; ++c)
+            server.Add("/api/megasena/" + std::to_string(c),
+                       ReadFile(TOVISCA_DATA_DIR "/official/api/megasena/" + std::to_string(c) + ".json"));
+        std::string ini = ReadFile(TOVISCA_DATA_DIR "/megasena.ini");
+        const size_t url = ini.find("\nurl=") + 5;
+        Define(ini.replace(url, ini.find("\r\n", url) - url, server.Url("/api/megasena")));
+    }
+    // The history up to `last` as the bundled file has it.
+    static std::string Upto(int last) {
+        const std::string history = ReadFile(TOVISCA_DATA_DIR "/megasena.csv");
+        return history.substr(0, history.find("\r\n" + std::to_string(last + 1) + ";") + 2);
+    }
+};
+
+TEST_F(GameWindowApiTest, TheWalkBringsTheHistoryUpToDateAndTheWindowReloads) {
+    TForm3* game = OpenGame(3039);
+    const TUpdateRunner& runner = Update(game);
+    ASSERT_EQ(runner.LastResult()->Outcome, Outcome::Updated) << runner.LastResult()->Message;
+    EXPECT_EQ(TMessageBox::Recorded(), QStringList({Question, "Jogo atualizado.\n6 jogo(s) acrescentado(s)."}));
+    EXPECT_EQ(Data(), Upto(3045));
+    EXPECT_EQ(game->Lottery()->DrawCount, 3045);
+    EXPECT_EQ(server.Connections(), 1);
+}
+
+TEST_F(GameWindowApiTest, StopInTheMiddleOfTheWalkWritesNothing) {
+    server.AddSilent("/api/megasena/3042");
+    TForm3* game = OpenGame(3039);
+    const TLottery* lottery = game->Lottery();
+    TUpdateRunner& runner = TUpdateRunner::Of(*game);
+    runner.Setup = [](TResultsUpdate& update) { update.Downloader.RequestTimeoutMs = 3600000; };
+    bool finished = false;
+    QObject::connect(&runner, &TUpdateRunner::Finished, [&finished] { finished = true; });
+    game->DownloadAction()->trigger();
+    // The status bar names the contest being read while it is awaited.
+    WaitFor([game] { return game->StatusText() == "Lendo... concurso 3042"; });
+    EXPECT_EQ(server.Paths().size(), 4u);
+    EXPECT_FALSE(game->ImportAction()->isEnabled());
+    runner.CancelButton()->click();
+    WaitFor([&finished] { return finished; });
+    EXPECT_EQ(runner.LastResult()->Outcome, Outcome::Cancelled);
+    EXPECT_EQ(TMessageBox::Last(), "Atualização cancelada no concurso 3042. O arquivo do jogo não foi alterado.");
+    ExpectUnchanged(game, lottery);
+    EXPECT_TRUE(game->ImportAction()->isEnabled());
+}
+
+TEST_F(GameWindowApiTest, ForbiddenSuggestsTheImportWhichBringsTheSpreadsheet) {
+    server.AddStatus("/api/megasena", 403);
+    TForm3* game = OpenGame(2900);
+    const TLottery* lottery = game->Lottery();
+    Update(game);
+    EXPECT_EQ(TUpdateRunner::Of(*game).LastResult()->Outcome, Outcome::Forbidden);
+    EXPECT_TRUE(TMessageBox::Last().contains("HTTP 403") && TMessageBox::Last().contains("\"Importar resultados...\""))
+        << TMessageBox::Last();
+    ExpectUnchanged(game, lottery);
+
+    // The import asks no question: choosing the file was the answer.
+    Answer(true);
+    TFileDialog::Script({DataDir + "/official/xlsx/Mega-Sena.xlsx"});
+    TUpdateRunner& runner = TUpdateRunner::Of(*game);
+    bool finished = false;
+    QObject::connect(&runner, &TUpdateRunner::Finished, [&finished] { finished = true; });
+    ASSERT_TRUE(game->ImportAction()->isEnabled());
+    game->ImportAction()->trigger();
+    WaitFor([&finished] { return finished; });
+    EXPECT_EQ(TMessageBox::Recorded(), QStringList{"Jogo atualizado.\n81 jogo(s) acrescentado(s)."});
+    EXPECT_EQ(game->Lottery()->DrawCount, 2981);
+    EXPECT_TRUE(Data().starts_with(before));
+
+    // A saved answer that leaves a gap is refused, naming the contest.
+    finished = false;
+    Answer(true);
+    TFileDialog::Script({DataDir + "/official/api/megasena/3045.json"});
+    lottery = game->Lottery();
+    const std::string held = Data();
+    game->ImportAction()->trigger();
+    WaitFor([&finished] { return finished; });
+    EXPECT_EQ(TMessageBox::Recorded(),
+              QStringList{"Concurso 3045: falta o concurso 2982 antes dele. O arquivo do jogo não foi alterado."});
+    EXPECT_EQ(game->Lottery(), lottery);
+    EXPECT_EQ(Data(), held);
+}
+
+TEST_F(GameWindowApiTest, BundledGamesCanBeBroughtUpToDate) {
+    TForm3* game = Open();
+    EXPECT_TRUE(game->DownloadAction()->isEnabled());
+    EXPECT_TRUE(game->ImportAction()->isEnabled());
 }
 
 } // namespace

@@ -194,31 +194,41 @@ TEST(TNNMLPTest, UntrainedNetworkSavesEmptyRangesAndTrainsLikeAFreshOne) {
     EXPECT_EQ(std::vector(a.begin() + 22, a.end()), std::vector(b.begin() + 22, b.end()));
 }
 
-TEST(TNNMLPTest, SaveLoadRoundTrip) {
-    NumberText::SetDecimalSeparator(','); // every other test reads either separator
+TEST(TNNMLPTest, SaveLoadRoundTripUnderEveryLocale) {
+    // Saved under a Brazilian locale (decimal comma), the text still has a
+    // decimal point: a bookmark file loads wherever it is opened.
+    NumberText::SetDecimalSeparator(',');
     auto trained = SmoothSeriesNetwork(99);
     for (int call = 0; call < 5; ++call) trained->Train();
     const auto text = trained->SaveToStrings();
-    EXPECT_NE(text[4].find(','), std::string::npos); // the locale's separator
+    EXPECT_NE(text[4].find('.'), std::string::npos) << text[4];
+    for (const std::string& line : text) EXPECT_EQ(line.find(','), std::string::npos) << line;
+    NumberText::SetDecimalSeparator('.');
+    EXPECT_EQ(trained->SaveToStrings(), text) << "the same text under the C locale";
+
     // 15 significant digits read back and write again unchanged; the loaded
     // network computes like the saved one up to the text's digits.
-    TNNMLP loaded(1, 1, 1);
-    ASSERT_TRUE(loaded.LoadFromStrings(text));
-    EXPECT_EQ(loaded.SaveToStrings(), text);
-    for (double shift : {0.0, 1.5, -3.25, 40.0}) {
-        for (TNNMLP* n : {trained.get(), &loaded}) {
-            n->Input = {10 + shift, 11, 12 - shift, 13, 14 + shift};
-            n->Compute();
+    for (const char separator : {'.', ','}) {
+        NumberText::SetDecimalSeparator(separator);
+        TNNMLP loaded(1, 1, 1);
+        ASSERT_TRUE(loaded.LoadFromStrings(text)) << separator;
+        EXPECT_EQ(loaded.SaveToStrings(), text);
+        for (double shift : {0.0, 1.5, -3.25, 40.0}) {
+            for (TNNMLP* n : {trained.get(), &loaded}) {
+                n->Input = {10 + shift, 11, 12 - shift, 13, 14 + shift};
+                n->Compute();
+            }
+            EXPECT_NEAR(loaded.Output[0], trained->Output[0], 1e-11 * std::fabs(trained->Output[0])) << shift;
         }
-        EXPECT_NEAR(loaded.Output[0], trained->Output[0], 1e-11 * std::fabs(trained->Output[0])) << shift;
+        // A file written before, with decimal commas and CRs, loads under
+        // either locale and gives the same network; an activation line other
+        // than 0, 1, 2 keeps the network's kind (2, from the load above).
+        auto older = text;
+        for (auto& line : older) std::ranges::replace(line += '\r', '.', ',');
+        older[3] = "7";
+        ASSERT_TRUE(loaded.LoadFromStrings(older)) << separator;
+        EXPECT_EQ(loaded.SaveToStrings(), text);
     }
-    // Lines from a file may keep their CR; '.' is read as well; an activation
-    // line other than 0, 1, 2 keeps the kind (2 here).
-    auto other = text;
-    for (auto& line : other) std::ranges::replace(line += '\r', ',', '.');
-    other[3] = "7";
-    ASSERT_TRUE(loaded.LoadFromStrings(other));
-    EXPECT_EQ(loaded.SaveToStrings(), text);
     NumberText::SetDecimalSeparator('.');
 }
 
