@@ -1,6 +1,7 @@
 #include "TForm10.h"
 
 #include "NumberText.h"
+#include "TChancePanel.h"
 #include "TChartSeries.h"
 #include "TChartView.h"
 #include "TForm2.h"
@@ -158,6 +159,13 @@ void TForm10::BuildOwnControls() {
     pb1->setValue(0);
     pb1->setMinimumWidth(160);
     row->addWidget(pb1);
+    btAcaso = new QPushButton(QStringLiteral("Comparar com o acaso"), box);
+    btAcaso->setObjectName(QStringLiteral("btAcaso"));
+    btAcaso->setToolTip(QStringLiteral("Repete a busca em históricos sorteados ao acaso e mostra onde "
+                                       "cada recorde real fica entre os deles."));
+    btAcaso->setEnabled(false);
+    connect(btAcaso, &QPushButton::clicked, this, &TForm10::btAcasoClick);
+    row->addWidget(btAcaso);
 
     // Hidden steps of the window, run by the visible commands.
     Button4 = StepButton("Button4", QStringLiteral("Plota concurso/csn"));
@@ -259,6 +267,10 @@ void TForm10::BuildOwnControls() {
     Chart3->hide();
     ChartLayout()->addWidget(Chart3, 1);
     AttachChart(Chart3);
+
+    Chance = new TChancePanel(this);
+    ChartLayout()->addWidget(Chance);
+    AttachGrid(Chance->Grid());
 }
 
 TRecurrenceAnalysis::Choices TForm10::Choices() const {
@@ -283,6 +295,7 @@ void TForm10::SetBusy(bool busy) {
     opFiltroRec->setEnabled(!busy);
     for (QPushButton* button : {Button4, Button5, Button6, Button7, Button8}) button->setEnabled(!busy);
     ExibirCSNs1->setEnabled(!busy);
+    btAcaso->setEnabled(!busy && records_);
     UpdateOptionRules();
 }
 
@@ -294,6 +307,9 @@ void TForm10::Button5Click() {
     if (Running()) return;
     const bool wide = opDupla->isChecked() || opRecoFinal->isChecked();
     engine_->Load(SampleSize(), wide);
+    records_ = false;
+    btAcaso->setEnabled(false);
+    Chance->SetMessage(QStringLiteral("Recordes: \"Analisar\" e depois \"Comparar com o acaso\"."));
 
     const int draws = engine_->DrawCount();
     const bool first = sb2->value() == 0;
@@ -453,9 +469,11 @@ bool TForm10::StartRecurrence() {
         return false;
     }
     SetMemo({QStringLiteral("Aguarde...")});
-    RunSearch(options, [this](const TSearchResult& result) {
+    RunSearch(options, [this, mode](const TSearchResult& result) {
         lastSeed_ = seed_;
         engine_->SetResults(result);
+        records_ = mode == TSearchMode::Recurrence && !result.Stopped;
+        btAcaso->setEnabled(records_ && !Running());
         QStringList memo = {QStringLiteral("Finalizado.")};
         if (result.Stopped)
             memo.append(QStringLiteral("Busca interrompida: %1 de %2 combinações examinadas.")
@@ -537,4 +555,46 @@ void TForm10::ExibirCSNs1Click() {
         for (const TCsnValue csn : result.Listing) memo.append(Text(TCombinationSearch::CsnText(csn)));
         SetMemo(memo);
     });
+}
+
+void TForm10::btAcasoClick() {
+    if (Running() || !records_ || !engine_->HasResults()) return;
+    const TSearchResult& results = engine_->Results();
+    TRecurrenceAnalysis::Choices choices = Choices();
+    choices.DoubleCheck = false;
+    choices.Consecutive = false;
+    TSearchOptions options = engine_->Options(TSearchMode::Recurrence, choices, lastSeed_);
+    options.SampleSize = results.SampleSize;
+    const TSearchGame& game = engine_->Search().Game();
+    const int32_t n = game.Elements, k = game.PerCombination;
+    const double birthday = game.Birthday;
+    const std::vector<int32_t> real = results.Count1;
+    auto chance = std::make_shared<TSyntheticRecords>();
+    auto failure = std::make_shared<QString>();
+    StopFlag() = false;
+    pb1->setValue(0);
+    Chance->SetMessage(QStringLiteral("Calculando o acaso..."));
+    StartRun(
+        [this, n, k, birthday, options, chance, failure] {
+            try {
+                *chance =
+                    TChanceAudit::SyntheticRecords(n, k, birthday, options, TChanceAudit::DefaultRepeats,
+                                                   TChanceAudit::DefaultSeed, [this](double done) {
+                                                       PostLatest(ProgressChannel, [this, done] {
+                                                           pb1->setValue(static_cast<int>(done * 100));
+                                                       });
+                                                       return !StopFlag().load();
+                                                   });
+            } catch (const std::exception& error) {
+                *failure = QString::fromLocal8Bit(error.what());
+            }
+        },
+        [this, real, chance, failure] {
+            pb1->setValue(0);
+            if (!failure->isEmpty()) {
+                Chance->SetMessage(*failure);
+                return;
+            }
+            Chance->SetTest(TChanceAudit::Records(real, *chance));
+        });
 }

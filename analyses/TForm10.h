@@ -21,6 +21,7 @@ class QLabel;
 class QProgressBar;
 class QScrollBar;
 class QTableWidget;
+class TChancePanel;
 class TChartSeries;
 class TForm2;
 
@@ -47,6 +48,9 @@ public slots:
     void Button4Click(); // the plot
     void Button5Click(); // the load
     void ExibirCSNs1Click();
+    // "Comparar com o acaso": the same search on synthetic uniform histories
+    // of the sample's size, and where each record of the results falls.
+    void btAcasoClick();
 
 protected:
     void LoadSample() override;
@@ -73,6 +77,10 @@ private:
     uint64_t seed_ = 0;     // the seed of the next search
     uint64_t lastSeed_ = 0; // the seed of the analysis that filled the tables
     int phase_ = -1;        // the search phase the memo shows
+    // The results are a normal recurrence, whose records can meet chance.
+    bool records_ = false;
+    QPushButton* btAcaso = nullptr;
+    TChancePanel* Chance = nullptr;
 
     QCheckBox* opDupla = nullptr;
     QCheckBox* opRecoFinal = nullptr;

@@ -1,6 +1,7 @@
 #include "TForm5.h"
 
 #include "NumberText.h"
+#include "TChancePanel.h"
 #include "TChartSeries.h"
 #include "TChartView.h"
 #include "TDelayCharts.h"
@@ -263,10 +264,15 @@ void TForm5::BuildCharts() {
     Series1 = &Chart1->AddLineSeries(QStringLiteral("Real"), Qt::red);
     Series2 = &Chart1->AddLineSeries(QStringLiteral("Previsão"), Qt::green);
     Series3 = &Chart1->AddLineSeries(QStringLiteral("Regressão linear"), Qt::blue);
+    Series4 = &Chart1->AddLineSeries(QStringLiteral("Acaso 95 % atraso"), Qt::darkGray);
+    Series5 = &Chart1->AddLineSeries(QStringLiteral("Acaso 95 % adiant."), Qt::gray);
     charts->addWidget(Chart1, 1);
     AttachChart(Chart1);
     BuildChartViews(GroupBox2, charts);
     lower->addWidget(GroupBox2, 1);
+    Chance = new TChancePanel(this);
+    ChartLayout()->addWidget(Chance);
+    AttachGrid(Chance->Grid());
 
     GroupBox3 = new QGroupBox(QStringLiteral("Regressão"), this);
     GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
@@ -664,6 +670,7 @@ void TForm5::Button4Click() {
     if (Running()) return;
     engine_->Load(ChosenView());
     model_->Reload();
+    Chance->SetTest(TChanceAudit::Delays(N(), K(), TChanceAudit::LastDraws(Lottery(), 0)));
     BuildBallSeries();
     {
         const QSignalBlocker blocker(upUlt);
@@ -744,6 +751,19 @@ void TForm5::ShowPreview(const Analysis::PreviewResult& preview) {
     Fill(*Series1, preview.Real);
     Fill(*Series2, preview.Fit);
     Fill(*Series3, preview.RegressionLine);
+    // The band within which 95 % of chance delays (below 0) and advances
+    // (above 0) fall, across the sample; the table shows them in the
+    // absolute view only.
+    std::vector<Analysis::Point> delayLine, advanceLine;
+    if (engine_->TableView() == Analysis::View::Absolute && !preview.Real.empty()) {
+        const TChanceAudit::TDelayBand band = TChanceAudit::DelayBand(N(), K());
+        for (const double x : {preview.Real.front().x, preview.Real.back().x}) {
+            delayLine.push_back({x, -static_cast<double>(band.Delay)});
+            advanceLine.push_back({x, static_cast<double>(band.Advance)});
+        }
+    }
+    Fill(*Series4, delayLine);
+    Fill(*Series5, advanceLine);
     ShowChartViews(preview);
     QStringList lines;
     for (const std::string& line : preview.Memo) lines.append(Text(line));

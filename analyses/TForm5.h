@@ -32,6 +32,7 @@ class QResizeEvent;
 class QScrollBar;
 class QSpinBox;
 class QTableView;
+class TChancePanel;
 class TChartSeries;
 class TDelayTableModel;
 class TForm2;
@@ -140,6 +141,11 @@ private:
     TChartSeries* Series1 = nullptr; // "Real"
     TChartSeries* Series2 = nullptr; // "Previsão"
     TChartSeries* Series3 = nullptr; // "Regressão linear"
+    // The 95 % points of chance delays and advances (absolute view only).
+    TChartSeries* Series4 = nullptr; // "Acaso 95 % atraso"
+    TChartSeries* Series5 = nullptr; // "Acaso 95 % adiant."
+    // Each ball's current delay against its geometric law.
+    TChancePanel* Chance = nullptr;
 
     // The chart views (ComboBox2 shows one of them).
     QComboBox* ComboBox2 = nullptr;

@@ -2,6 +2,7 @@
 
 #include "NumberText.h"
 #include "TBarChart3D.h"
+#include "TChancePanel.h"
 #include "TChartSeries.h"
 #include "TChartView.h"
 #include "TForm2.h"
@@ -199,6 +200,9 @@ void TForm8::BuildOwnControls() {
     lower->setStretchFactor(1, 2);
     lower->setSizes({600, 400});
     ChartLayout()->addWidget(lower, 1);
+    Chance = new TChancePanel(this);
+    ChartLayout()->addWidget(Chance);
+    AttachGrid(Chance->Grid());
 }
 
 void TForm8::SetBusy(bool busy) {
@@ -227,6 +231,8 @@ void TForm8::Button4Click() {
     sg1->resizeColumnsToContents();
     sg1->setUpdatesEnabled(true);
     RebuildSeries();
+    pairs_ = TChanceAudit::Pairs(N(), K(), TChanceAudit::LastDraws(Lottery(), engine_->SampleSize()));
+    Chance->SetTest(*pairs_);
 }
 
 void TForm8::RebuildSeries() {
@@ -337,9 +343,10 @@ void TForm8::Button5Click() {
     ErrorField->setText(Text(TBayesAnalysis::ProgressText(0, 1)));
     auto result = std::make_shared<TSearchResult>();
     auto failure = std::make_shared<QString>();
+    auto chance = std::make_shared<TSyntheticRecords>();
     std::shared_ptr<const TCombinationSearch> search = engine_->SharedSearch();
     StartRun(
-        [this, search, options, result, failure] {
+        [this, search, options, result, failure, chance] {
             try {
                 *result = search->Run(options, [this](const TSearchProgress& progress) {
                     PostLatest(ProgressChannel, [this, progress] {
@@ -348,11 +355,27 @@ void TForm8::Button5Click() {
                     });
                     return !StopFlag().load();
                 });
+                // The same scan on synthetic uniform histories of the sample's
+                // size: the chance distribution of every record.
+                if (!result->Stopped) {
+                    TSearchOptions synthetic = options;
+                    synthetic.SampleSize = result->SampleSize;
+                    const TSearchGame& game = search->Game();
+                    *chance = TChanceAudit::SyntheticRecords(
+                        game.Elements, game.PerCombination, game.Birthday, synthetic,
+                        TChanceAudit::DefaultRepeats, TChanceAudit::DefaultSeed, [this](double done) {
+                            PostLatest(ProgressChannel, [this, done] {
+                                ErrorField->setText(QStringLiteral("Acaso: ") +
+                                                    Text(TBayesAnalysis::ProgressText(done, 1)));
+                            });
+                            return !StopFlag().load();
+                        });
+                }
             } catch (const std::exception& error) {
                 *failure = QString::fromLocal8Bit(error.what());
             }
         },
-        [this, result, failure] {
+        [this, result, failure, chance] {
             if (!failure->isEmpty()) {
                 SetMemo({*failure});
                 TMessageBox::Show(this, *failure, TMessageBox::Kind::Error);
@@ -360,6 +383,10 @@ void TForm8::Button5Click() {
             }
             ErrorField->setText(Text(TBayesAnalysis::ProgressText(result->Examined, result->Candidates)));
             best_ = *result;
+            std::vector<TChanceTest> tests;
+            if (pairs_) tests.push_back(*pairs_);
+            if (!result->Stopped) tests.push_back(TChanceAudit::Records(result->Count1, *chance));
+            Chance->SetTests(tests);
             QStringList lines;
             for (const std::string& line : TBayesAnalysis::BestReport(*result)) lines.append(Text(line));
             SetMemo(lines);

@@ -15,6 +15,7 @@
 // own shared copy of the draws and reports through queued updates.
 #include "TAnalysisForm.h"
 #include "TBayesAnalysis.h"
+#include "TChanceAudit.h"
 
 #include <memory>
 #include <optional>
@@ -26,6 +27,7 @@ class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TBarChart3D;
+class TChancePanel;
 class THeatMap;
 class TForm2;
 
@@ -84,4 +86,8 @@ private:
     bool pending3D_ = false;        // the pop-up menu is opening over Chart3D
     bool popupOver3D_ = false;      // it was last opened over Chart3D
     QTreeWidget* tv1 = nullptr;
+    // The pairs of the sample against chance, and the records of "Melhor
+    // comb." against those of synthetic histories.
+    TChancePanel* Chance = nullptr;
+    std::optional<TChanceTest> pairs_;
 };

@@ -1,6 +1,7 @@
 #include "TForm9.h"
 
 #include "NumberText.h"
+#include "TChancePanel.h"
 #include "TChartSeries.h"
 #include "TChartView.h"
 #include "TForm2.h"
@@ -183,6 +184,9 @@ void TForm9::BuildOwnControls() {
         charts->addWidget(chart);
         AttachChart(chart);
     }
+    Chance = new TChancePanel(this);
+    charts->addWidget(Chance);
+    AttachGrid(Chance->Grid());
 }
 
 TPositionalAnalysis::Options TForm9::CurrentOptions() const {
@@ -202,6 +206,8 @@ TPositionalAnalysis::Options TForm9::CurrentOptions() const {
 void TForm9::LoadSample() {
     Edit1->setText(QString::number(SampleSize()));
     engine_->Load(SampleSize());
+    Chance->SetTest(TChanceAudit::Positional(Lottery().PositionCounts, Lottery().PositionProbabilities,
+                                             engine_->SampleSize()));
     // The position change: preset the most likely ball of the position. The
     // caller previews.
     const QSignalBlocker blocker(ComboBox2);

@@ -16,6 +16,7 @@ class QComboBox;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
+class TChancePanel;
 class TChartSeries;
 class TForm2;
 
@@ -69,4 +70,6 @@ private:
     TChartView* Chart2 = nullptr;
     TChartSeries* Series1 = nullptr; // "Dezenas"
     TChartSeries* Series2 = nullptr; // "Teórica"
+    // The positional counts of the sample against chance, per position.
+    TChancePanel* Chance = nullptr;
 };

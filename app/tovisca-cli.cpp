@@ -29,6 +29,7 @@ TCliCommand BayesCommand();
 TCliCommand SegmentCommand();
 TCliCommand PosbayesCommand();
 TCliCommand CheckCommand();
+TCliCommand AuditCommand();
 
 namespace {
 
@@ -48,6 +49,7 @@ std::vector<TCliCommand> Commands() {
         SegmentCommand(),
         PosbayesCommand(),
         CheckCommand(),
+        AuditCommand(),
     };
 }
 // clang-format on

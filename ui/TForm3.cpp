@@ -1,6 +1,7 @@
 #include "TForm3.h"
 
 #include "NumberText.h"
+#include "TChanceAudit.h"
 #include "TChartView.h"
 #include "TDrawTableModel.h"
 #include "TExport.h"
@@ -30,6 +31,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -123,9 +125,25 @@ void TForm3::BuildControls() {
     edits_[4]->setToolTip(QStringLiteral("Quantidade de toviscas aleatórios mínimos para que exista mais de "
                                          "50% de chance de se ter escolhido a "
                                          "mesma combinação a ser sorteada."));
+    // The ball frequencies of the history against chance.
+    auto* chanceLabel = new QLabel(QStringLiteral("Frequência das bolas:"), figures);
+    chanceLabel->setObjectName(QStringLiteral("Label6"));
+    chance_ = new QLineEdit(figures);
+    chance_->setObjectName(QStringLiteral("Edit6"));
+    chance_->setReadOnly(true);
+    chance_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(chance_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { ShowPopup(chance_, chance_->mapToGlobal(pos)); });
+    chanceLabel->setBuddy(chance_);
+    form->addWidget(chanceLabel);
+    form->addWidget(chance_);
     form->addStretch(1);
+    // Wide enough for the longest label and for a verdict "fora do acaso (p = 0,00000)".
     figures->setFixedWidth(
-        figures->fontMetrics().horizontalAdvance(QStringLiteral("Elementos por combinação:")) + 16);
+        std::max(figures->fontMetrics().horizontalAdvance(QStringLiteral("Elementos por combinação:")),
+                 figures->fontMetrics().horizontalAdvance(QStringLiteral("fora do acaso (p = 0,00000)")) +
+                     12) +
+        16);
     historyLayout->addWidget(figures);
 
     grid_ = new QTableView(groupBox1_);
@@ -330,6 +348,14 @@ void TForm3::ShowFigures() {
     edits_[3]->setVisible(figures.Superball);
     if (figures.Superball) edits_[3]->setText(QString::fromStdString(figures.SuperballBalls));
     edits_[4]->setText(QString::fromStdString(figures.Birthday));
+    const TChanceTest test = TChanceAudit::BallFrequency(lottery_->Elements(), lottery_->PerCombination(),
+                                                         TChanceAudit::LastDraws(*lottery_, 0));
+    chance_->setText(QString::fromStdString(test.Verdict));
+    chance_->setCursorPosition(0);
+    chance_->setToolTip(QString::fromStdString(
+        test.Summary() + "\nX² corrigido = " + NumberText::FormatGeneral(test.Statistic, 6) +
+        ", gl = " + NumberText::FormatGeneral(test.Df.value_or(0))));
+    chanceText_ = figures.ToText() + "\n" + test.Tsv();
 }
 
 void TForm3::SizeGridColumns() {
@@ -477,6 +503,10 @@ void TForm3::ShowPopup(QWidget* source, const QPoint& globalPos) {
 void TForm3::Copiar1Click() {
     if (popupSource_ == chart_) {
         chart_->CopyToClipboard();
+        return;
+    }
+    if (popupSource_ == chance_) {
+        QApplication::clipboard()->setText(QString::fromStdString(chanceText_));
         return;
     }
     QApplication::clipboard()->setText(model_->ToText());

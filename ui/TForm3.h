@@ -18,6 +18,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <string>
 
 class QAction;
 class QGroupBox;
@@ -138,6 +139,10 @@ private:
     QGroupBox* groupBox2_ = nullptr;
     QSplitter* splitter_ = nullptr;
     std::array<QLineEdit*, 5> edits_{};
+    // The ball-frequency test of the whole history ("Edit6"); "Copiar" over
+    // it copies the figures and the test.
+    QLineEdit* chance_ = nullptr;
+    std::string chanceText_;
     QLabel* label4_ = nullptr;
     QTableView* grid_ = nullptr;
     TDrawTableModel* model_ = nullptr;

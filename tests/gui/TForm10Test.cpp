@@ -343,3 +343,37 @@ TEST_F(TForm10Test, ReducedUniverseOnASuperballGameAndTooLargeFullUniverse) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TForm10Test, LegendsNameEverySeriesShownAndTheFilterAxisCoversBothSides) {
+    TForm10* window = OpenSmall();
+    ASSERT_NE(window, nullptr);
+    auto* chart2 = Find<TChartView>(window, "Chart2");
+    EXPECT_EQ(chart2->LegendEntries(), QStringList{"Combinação1"});
+    Click(window, "opDupla");
+    Analyse(window);
+    EXPECT_EQ(chart2->LegendEntries(), (QStringList{"Combinação1", "Combinação2"}));
+    Click(window, "opDupla");
+    EXPECT_EQ(chart2->LegendEntries(), QStringList{"Combinação1"});
+
+    // The filter's bars run from the longest delay (left) to the longest
+    // advance (right): the axis shows both sides.
+    Click(window, "opFiltroRec");
+    TInputBox::Script({QString("2"), QString("0")});
+    Analyse(window);
+    auto* chart3 = Find<TChartView>(window, "Chart3");
+    TChartSeries& bars = chart3->Series(0);
+    ASSERT_GT(bars.Count(), 0);
+    double low = bars.X(0), high = bars.X(0);
+    for (int i = 0; i < bars.Count(); ++i) {
+        low = std::min(low, bars.X(i));
+        high = std::max(high, bars.X(i));
+    }
+    EXPECT_LT(low, 0);
+    EXPECT_GT(high, 0);
+    EXPECT_LE(chart3->BottomRange().min, low);
+    EXPECT_GE(chart3->BottomRange().max, high);
+}
+
+} // namespace
