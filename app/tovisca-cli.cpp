@@ -1,6 +1,7 @@
 // Command-line companion of the analyser: a game's figures and draws table,
 // and the CSN converter. Each subcommand is one entry of the table below.
 #include "NumberText.h"
+#include "TBacktest.h"
 #include "TCSN.h"
 #include "TCombinationSearch.h"
 #include "TDrawTable.h"
@@ -8,6 +9,8 @@
 #include "TLottery.h"
 #include "TRecurrenceAnalysis.h"
 #include "TResultsUpdate.h"
+
+#include <QJsonDocument>
 
 #include <charconv>
 #include <cmath>
@@ -339,6 +342,72 @@ int Search(Arguments args) {
     return std::fflush(stdout) == 0 ? 0 : Failure;
 }
 
+// The walk-forward back-test: the table (TSV) or the whole result (JSON).
+int Backtest(Arguments args) {
+    const std::string usage =
+        "uso: tovisca-cli backtest ARQUIVO [--contests T] [--methods LISTA] [--seed X] [--cap N] "
+        "[--threads N] [--format tsv|json]\n  métodos: ";
+    std::string methodList;
+    for (const TBacktest::Method m : TBacktest::AllMethods())
+    {
+        if (!methodList.empty()) methodList += ',';
+        methodList += TBacktest::Key(m);
+    }
+    if (args.empty()) return Fail(usage + methodList, UsageError);
+    TBacktest::Settings settings;
+    std::string format = "tsv";
+    auto integer = [](const std::string& text, long long low, long long high, long long& value) {
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        return error == std::errc() && end == text.data() + text.size() && value >= low && value <= high;
+    };
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        if (option != "--contests" && option != "--methods" && option != "--seed" && option != "--cap" &&
+            option != "--threads" && option != "--format")
+            return Fail("opção desconhecida: " + option + "\n" + usage + methodList, UsageError);
+        if (i + 1 >= args.size()) return Fail("falta o valor de " + option + "\n" + usage + methodList, UsageError);
+        const std::string& text = args[++i];
+        long long value = 0;
+        if (option == "--methods") {
+            std::string unknown;
+            if (!TBacktest::ParseMethods(text, settings.Methods, unknown))
+                return Fail("método desconhecido: " + unknown + "\n  métodos: " + methodList, UsageError);
+        } else if (option == "--format") {
+            if (text != "tsv" && text != "json") return Fail("formato desconhecido: " + text, UsageError);
+            format = text;
+        } else if (option == "--seed") {
+            uint64_t seed = 0;
+            const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
+            if (error != std::errc() || end != text.data() + text.size())
+                return Fail("valor inválido para --seed: " + text, UsageError);
+            settings.Seed = seed;
+        } else if (!integer(text, 1, option == "--threads" ? 256 : 1'000'000, value)) {
+            return Fail("valor inválido para " + option + ": " + text, UsageError);
+        } else if (option == "--contests") {
+            settings.Contests = static_cast<int>(value);
+        } else if (option == "--cap") {
+            settings.Cap = static_cast<int>(value);
+        } else {
+            settings.Threads = static_cast<int>(value);
+        }
+    }
+    std::string error;
+    const auto lottery = LoadGame(args[0], error);
+    if (!lottery) return Fail(error);
+    if (lottery->PerCombination() < 1 || lottery->DrawCount < 2)
+        return Fail("jogo sem concursos suficientes: " + args[0]);
+    const TBacktest::Result result = TBacktest::Run(*lottery, settings);
+    if (format == "json") {
+        Print(QJsonDocument(result.ToJson()).toJson(QJsonDocument::Indented).toStdString());
+    } else {
+        Print(result.ToTsv());
+        Print("Concursos: " + std::to_string(result.Done) + "; limite de chamadas de Train por rede: " +
+              std::to_string(settings.Cap) + "; redes: " + std::to_string(result.Networks) +
+              ", no limite: " + std::to_string(result.Capped) + "\n");
+    }
+    return std::fflush(stdout) == 0 ? 0 : Failure;
+}
+
 struct Command {
     const char* name;
     const char* usage;
@@ -352,6 +421,9 @@ constexpr Command Commands[] = {
     {"search",
      "search MODO ARQUIVO [opções]     buscas de combinações (recurrence, best, consecutive, filter)",
      Search},
+    {"backtest",
+     "backtest ARQUIVO [--contests T] [--methods LISTA] [--seed X] [--format tsv|json]   teste retroativo",
+     Backtest},
     {"update", "update ARQUIVO                  atualiza o jogo pela internet, sem perguntar", Update},
 };
 

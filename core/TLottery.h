@@ -43,8 +43,9 @@ public:
         Positional = 4,
         Recurrence = 5,
         PositionalBayesian = 6,
+        Backtest = 7,
     };
-    static constexpr int WindowKinds = 7;
+    static constexpr int WindowKinds = 8;
     // Bounds of what a data file may describe. Larger values would only come
     // from a broken file and would make the tables absurdly large.
     static constexpr int32_t MaxBallValue = 1000;

@@ -111,8 +111,14 @@ TBacktestStatistics::Bounds TBacktestStatistics::DistanceAtMost(std::span<const 
                                                                 long double observedSum, int cells) {
     const auto n = static_cast<long long>(total);
     if (n < 1 || forecasts.empty()) return {observedSum >= 0 ? 1.0L : 0.0L, observedSum >= 0 ? 1.0L : 0.0L};
-    const long long q = std::max(1LL, (n + std::max(cells, 1) - 1) / std::max(cells, 1));
     const auto contests = static_cast<long long>(forecasts.size());
+    if (cells < 1) cells = static_cast<int>(std::clamp(40'000'000LL / (contests * contests), 32LL, 4000LL));
+    const long long q = std::max(1LL, (n + cells - 1) / cells);
+    const long double x = std::floor(observedSum);
+    if (x < 0) return {0.0L, 0.0L};
+    // Y never decreases the sum, so cells beyond the observed one can never
+    // count again: the running distribution is kept only up to it.
+    const auto limit = static_cast<long long>(std::floor(x / static_cast<long double>(q)));
 
     Distribution current{1.0L};
     Distribution prefix;
@@ -130,16 +136,15 @@ TBacktestStatistics::Bounds TBacktestStatistics::DistanceAtMost(std::span<const 
             if (lo > hi) return 0.0L;
             return prefix[static_cast<size_t>(hi)] - (lo > 0 ? prefix[static_cast<size_t>(lo - 1)] : 0.0L);
         };
-        Distribution next(static_cast<size_t>(size + width - 1), 0.0L);
-        for (long long x = 0; x < static_cast<long long>(next.size()); ++x) {
+        Distribution next(static_cast<size_t>(std::min(size + width - 1, limit + 1)), 0.0L);
+        for (long long y = 0; y < static_cast<long long>(next.size()); ++y) {
             long double p = 0;
             for (const Run& run : runs)
-                p += static_cast<long double>(run.Count) * stretch(x - run.Last, x - run.First);
-            next[static_cast<size_t>(x)] = p / static_cast<long double>(n);
+                p += static_cast<long double>(run.Count) * stretch(y - run.Last, y - run.First);
+            next[static_cast<size_t>(y)] = p / static_cast<long double>(n);
         }
         current = std::move(next);
     }
-    const long double x = std::floor(observedSum);
     Bounds bounds;
     bounds.High = AtMost(current, static_cast<long long>(std::floor(x / static_cast<long double>(q))));
     const long double shifted = x - static_cast<long double>(contests * (q - 1));

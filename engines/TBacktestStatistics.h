@@ -69,8 +69,11 @@ public:
         long double Low = 0;
         long double High = 0;
     };
+    // cells below 1: 4 x 10^7 / T^2 cells, at least 32 and at most 4000, so
+    // that the work stays near 10^8 steps whatever T (4000 cells for 100
+    // contests; the bounds widen for runs of thousands of contests).
     static Bounds DistanceAtMost(std::span<const double> forecasts, double total, long double observedSum,
-                                 int cells = 4000);
+                                 int cells = 0);
     // The expected distance E|F - D| for D uniform on 1..total:
     // (L (L + 1) / 2 + s (s + 1) / 2) / N.
     static long double ExpectedDistance(double forecast, double total);

@@ -200,7 +200,7 @@ void TForm3::BuildCommands() {
     toolsMenu_->addAction(baixar_);
     toolsMenu_->addSeparator();
 
-    const std::array<AnalysisCommand, TLottery::WindowKinds> commands{{
+    const AnalysisCommand commands[] = {
         {TLottery::Lexicographic, "Análise lexicográfica", "Anliselexicogrfica1", QKeySequence(Qt::Key_F6)},
         {TLottery::Delay, "Análise atrasadas", "Anliseatrasadas1", QKeySequence(Qt::Key_F7)},
         {TLottery::Segmentation, "Análise segmentação", "Anlisebase51", QKeySequence(Qt::Key_F8)},
@@ -209,7 +209,7 @@ void TForm3::BuildCommands() {
         {TLottery::Recurrence, "Análise recorrencial", "Anliserecorrencial1", QKeySequence(Qt::Key_F12)},
         {TLottery::PositionalBayesian, "Análise posicional/bayesiana", "Anliseposicionalbayesiana1",
          QKeySequence(Qt::CTRL | Qt::Key_F6)},
-    }};
+    };
     int button = 1;
     for (const AnalysisCommand& command : commands) {
         QAction* action = makeAction(QString::fromUtf8(command.caption), command.name, command.shortcut);
@@ -220,6 +220,12 @@ void TForm3::BuildCommands() {
         toolBar_->addAction(action);
         toolBar_->widgetForAction(action)->setObjectName(QStringLiteral("ToolButton%1").arg(button++));
     }
+    // The back-test has no tool button, so the others keep their numbers.
+    QAction* backtest =
+        makeAction(QStringLiteral("Teste retroativo"), "Testeretroativo1", QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(backtest, &QAction::triggered, this, [this] { OpenAnalysis(TLottery::Backtest); });
+    analysisActions_[static_cast<size_t>(TLottery::Backtest)] = backtest;
+    toolsMenu_->addAction(backtest);
     toolsMenu_->addSeparator();
     calculadora1_ =
         makeAction(QStringLiteral("Calculadora CSN"), "CalculadoraCSN1", QKeySequence(Qt::Key_F10));

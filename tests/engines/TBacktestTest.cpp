@@ -224,6 +224,9 @@ TEST_F(BacktestTest, UniformHistoryStaysWithinChanceAndAPlantedForecasterIsCaugh
     const auto draws = UniformDraws(20, 4, 2030, 2024);
     const TLottery lottery(folder.Write("uniform.csv", History(draws)));
     auto settings = Cheap(2000);
+    settings.Cap = 1;
+    settings.SegmentationVotes = 1;
+    settings.SegmentationTrainings = 3;
     // Allowed to read draw t: it gives two of t's numbers and two others.
     settings.Extras.push_back({"planted", "Plantado", [&lottery, &draws](const TLottery& before) {
                                    const auto t = static_cast<size_t>(before.DrawCount);
