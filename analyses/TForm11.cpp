@@ -124,11 +124,10 @@ void TForm11::btLoadClick() {
     {
         const QSignalBlocker blocker(sg1);
         SetGridSize(n + 1, k + 3);
-        SetCell(0, 0, QStringLiteral("dez/posição"));
-        for (int p = 0; p <= k; ++p) SetCell(0, p + 1, QString::number(p));
-        SetCell(0, k + 2, QStringLiteral("repetição"));
+        const std::vector<std::string> header = engine_->HeaderTexts();
+        for (size_t c = 0; c < header.size(); ++c) SetCell(0, static_cast<int>(c), Text(header[c]));
         for (int number = 1; number <= n; ++number)
-            SetCell(number, 0, QString::number(engine_->Label(number)));
+            SetCell(number, 0, Text(engine_->RowTexts(number).front()));
         // The first data row is the selected one, as a fresh grid has it.
         if (n >= 1) sg1->setCurrentCell(1, 1);
     }
@@ -155,8 +154,8 @@ void TForm11::btGridRefreshClick() {
     if (sg1->rowCount() != n + 1 || sg1->columnCount() != k + 3) return; // not loaded
     sg1->setUpdatesEnabled(false);
     for (int number = 1; number <= n; ++number) {
-        for (int p = 0; p <= k; ++p) SetCell(number, p + 1, Text(engine_->PercentText(p, number)));
-        SetCell(number, k + 2, Text(engine_->RunText(number)));
+        const std::vector<std::string> texts = engine_->RowTexts(number);
+        for (size_t c = 1; c < texts.size(); ++c) SetCell(number, static_cast<int>(c), Text(texts[c]));
     }
     sg1->resizeColumnsToContents();
     sg1->setUpdatesEnabled(true);

@@ -71,16 +71,8 @@ std::string TBayesAnalysis::ProbabilityText(double p) {
     return NumberText::FormatFixed(p, 4);
 }
 
-TBayesAnalysis::Grid TBayesAnalysis::Table(TTable table) const {
+TBayesAnalysis::TProbabilities TBayesAnalysis::Probabilities(TTable table) const {
     const int32_t n = N();
-    const auto size = static_cast<size_t>(n) + 2;
-    Grid grid(size, std::vector<std::string>(size));
-    std::vector<std::string>& header = grid.front();
-    std::vector<std::string>& margins = grid.back();
-    header.front() = table == TTable::Joint ? "P(A, B)" : "P(A | B)";
-    header.back() = "P(A)";
-    margins.front() = "P(B)";
-    margins.back() = std::string(1, '1');
     const double denominator = Denominator();
     const auto probability = [denominator](int32_t count) {
         return denominator > 0 ? static_cast<double>(count) / denominator : 0.0;
@@ -91,10 +83,10 @@ TBayesAnalysis::Grid TBayesAnalysis::Table(TTable table) const {
         const uint64_t* marks = Marks(v);
         for (size_t w = 0; w < words_; ++w) single[static_cast<size_t>(v)] += std::popcount(marks[w]);
     }
+    TProbabilities result;
+    result.Body.assign(static_cast<size_t>(n), std::vector<double>(static_cast<size_t>(n), 0.0));
+    result.Margins.assign(static_cast<size_t>(n), 0.0);
     for (int32_t r = 1; r <= n; ++r) {
-        const auto row = static_cast<size_t>(r);
-        grid[row][0] = std::to_string(r);
-        grid[0][row] = std::to_string(r);
         const uint64_t* a = Marks(r);
         for (int32_t c = 1; c <= n; ++c) {
             const uint64_t* b = Marks(c);
@@ -106,9 +98,31 @@ TBayesAnalysis::Grid TBayesAnalysis::Table(TTable table) const {
                 const double given = probability(single[static_cast<size_t>(c)]);
                 value = given == 0 ? 0.0 : joint / given;
             }
-            grid[row][static_cast<size_t>(c)] = ProbabilityText(value);
+            result.Body[static_cast<size_t>(r - 1)][static_cast<size_t>(c - 1)] = value;
         }
-        const std::string margin = ProbabilityText(probability(single[row]));
+        result.Margins[static_cast<size_t>(r - 1)] = probability(single[static_cast<size_t>(r)]);
+    }
+    return result;
+}
+
+TBayesAnalysis::Grid TBayesAnalysis::Table(TTable table) const {
+    const int32_t n = N();
+    const auto size = static_cast<size_t>(n) + 2;
+    Grid grid(size, std::vector<std::string>(size));
+    std::vector<std::string>& header = grid.front();
+    std::vector<std::string>& margins = grid.back();
+    header.front() = table == TTable::Joint ? "P(A, B)" : "P(A | B)";
+    header.back() = "P(A)";
+    margins.front() = "P(B)";
+    margins.back() = std::string(1, '1');
+    const TProbabilities numbers = Probabilities(table);
+    for (int32_t r = 1; r <= n; ++r) {
+        const auto row = static_cast<size_t>(r);
+        grid[row][0] = std::to_string(r);
+        grid[0][row] = std::to_string(r);
+        for (int32_t c = 1; c <= n; ++c)
+            grid[row][static_cast<size_t>(c)] = ProbabilityText(numbers.Body[row - 1][static_cast<size_t>(c - 1)]);
+        const std::string margin = ProbabilityText(numbers.Margins[row - 1]);
         grid[row][size - 1] = margin;
         grid[size - 1][row] = margin;
     }

@@ -79,6 +79,13 @@ public:
     // The sample draws meeting the conditions.
     int32_t ConditionCount() const;
 
+    // The numbers of a table: Body[a - 1][b - 1] is P(A, B) or P(A | B) for
+    // numbers a, b = 1..n, Margins[a - 1] is P(A).
+    struct TProbabilities {
+        std::vector<std::vector<double>> Body;
+        std::vector<double> Margins;
+    };
+    TProbabilities Probabilities(TTable table) const;
     // The (n + 2) x (n + 2) texts of the grid: headers, body, margins and
     // the corner "1", probabilities in fixed notation with 4 decimals.
     Grid Table(TTable table) const;

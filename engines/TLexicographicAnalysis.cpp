@@ -207,20 +207,32 @@ int TLexicographicAnalysis::PredictedBall(double forecast) const {
     return FirstBall(forecast, k_ - j);
 }
 
-void TLexicographicAnalysis::ForecastBlock(std::vector<std::string>& memo, int draw, double forecast,
-                                           bool withDistance, double distance, double relative) const {
-    const int ball = PredictedBall(forecast);
-    if (ball <= 0) {
-        memo.push_back("Previsão inválida para concurso " + Int(draw));
+TLexicographicAnalysis::Prediction TLexicographicAnalysis::Predict(int draw, double forecast, bool withDistance,
+                                                                  double distance, double relative) const {
+    Prediction prediction;
+    prediction.Draw = draw;
+    prediction.Value = std::trunc(forecast);
+    prediction.Ball = PredictedBall(forecast);
+    prediction.HasDistance = withDistance;
+    if (withDistance) {
+        prediction.Distance = std::trunc(distance);
+        prediction.Relative = relative;
+    }
+    return prediction;
+}
+
+void TLexicographicAnalysis::ForecastBlock(std::vector<std::string>& memo, const Prediction& prediction) {
+    if (prediction.Ball <= 0) {
+        memo.push_back("Previsão inválida para concurso " + Int(prediction.Draw));
         return;
     }
-    memo.push_back("Previsão p/ concurso " + Int(draw) + ":");
-    memo.push_back(General(std::trunc(forecast)));
-    memo.push_back("Dezena prevista: " + Int(ball));
-    if (withDistance) {
+    memo.push_back("Previsão p/ concurso " + Int(prediction.Draw) + ":");
+    memo.push_back(General(prediction.Value));
+    memo.push_back("Dezena prevista: " + Int(prediction.Ball));
+    if (prediction.HasDistance) {
         memo.push_back("Distância da realidade:");
-        memo.push_back(General(std::trunc(distance)) + " (" +
-                       General(static_cast<long double>(relative) * 100) + "%)");
+        memo.push_back(General(prediction.Distance) + " (" +
+                       General(static_cast<long double>(prediction.Relative) * 100) + "%)");
     }
 }
 
@@ -300,13 +312,16 @@ TLexicographicAnalysis::PreviewResult TLexicographicAnalysis::PreviewColumn() {
     }
 
     const int next = static_cast<int>(Ordinal(check)) + 1;
+    result.Trained = true;
+    result.MarginDraw = next - 1;
+    result.Margin = static_cast<double>(margin);
+    result.Predictions.push_back(Predict(next, f1, Skip >= 1, distance1, RelDistance1));
+    if (f2 > 0) result.Predictions.push_back(Predict(next + 1, f2, Skip == 2, distance2, RelDistance2));
     result.Memo.push_back("Margem de erro da rede no concurso " + Int(next - 1) + ": " + General(margin) +
                           "%");
-    result.Memo.emplace_back();
-    ForecastBlock(result.Memo, next, f1, Skip >= 1, distance1, RelDistance1);
-    if (f2 > 0) {
+    for (const Prediction& prediction : result.Predictions) {
         result.Memo.emplace_back();
-        ForecastBlock(result.Memo, next + 1, f2, Skip == 2, distance2, RelDistance2);
+        ForecastBlock(result.Memo, prediction);
     }
     return result;
 }
@@ -332,6 +347,7 @@ TLexicographicAnalysis::PreviewResult TLexicographicAnalysis::PreviewAll() {
         const int ball = VoteBalls[static_cast<size_t>(i)];
         const int votes = Votes[static_cast<size_t>(i)];
         result.Memo.push_back(Int(ball) + "\t" + Int(votes));
+        result.Tally.push_back({ball, votes});
         result.Slices.push_back({static_cast<double>(votes), "Bola " + Int(ball) + ":"});
     }
     return result;

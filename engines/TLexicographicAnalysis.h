@@ -52,10 +52,36 @@ public:
         std::string Label;
     };
 
+    // One forecast block of the memo: the draw it stands for (its ordinal),
+    // the forecast value (integer part), the ball it implies (0: invalid) and,
+    // for a held-out draw, its distance from the real value, absolute and as
+    // a fraction of the column's range.
+    struct Prediction {
+        int Draw = 0;
+        double Value = 0;
+        int Ball = 0;
+        bool HasDistance = false;
+        double Distance = 0;
+        double Relative = 0;
+    };
+    struct BallVotes {
+        int Ball = 0;
+        int Votes = 0;
+    };
+
     // What the window shows after "Preview".
     struct PreviewResult {
         bool AllBalls = false;
         std::vector<std::string> Memo;
+        // The memo's numbers. One column with a trained network: the margin
+        // of the fit at draw MarginDraw (percent) and one or two forecasts.
+        bool Trained = false;
+        int MarginDraw = 0;
+        double Margin = 0;
+        std::vector<Prediction> Predictions;
+        // All balls: every ball with its votes, most voted first (empty
+        // before any vote).
+        std::vector<BallVotes> Tally;
         std::vector<Point> Real;     // "Real"
         std::vector<Point> Forecast; // "Previsão"
         // Decimal notation: the ball counts of the column and their theory.
@@ -221,8 +247,8 @@ private:
     std::vector<Point> FitPoints();
     double CappedFit(int row);
     int PredictedBall(double forecast) const;
-    void ForecastBlock(std::vector<std::string>& memo, int draw, double forecast, bool withDistance,
-                       double distance, double relative) const;
+    Prediction Predict(int draw, double forecast, bool withDistance, double distance, double relative) const;
+    static void ForecastBlock(std::vector<std::string>& memo, const Prediction& prediction);
 
     const TLottery& lottery_;
     int n_ = 0;

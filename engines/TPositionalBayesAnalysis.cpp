@@ -176,6 +176,20 @@ TPositionalBayesAnalysis::Result TPositionalBayesAnalysis::Analyse(const Steps& 
     return result;
 }
 
+std::vector<std::string> TPositionalBayesAnalysis::HeaderTexts() const {
+    std::vector<std::string> texts{"dez/posição"};
+    for (int32_t p = 0; p <= k_; ++p) texts.push_back(NumberText::FormatInt(p));
+    texts.emplace_back("repetição");
+    return texts;
+}
+
+std::vector<std::string> TPositionalBayesAnalysis::RowTexts(int32_t number) const {
+    std::vector<std::string> texts{NumberText::FormatInt(Label(number))};
+    for (int32_t p = 0; p <= k_; ++p) texts.push_back(PercentText(p, number));
+    texts.push_back(RunText(number));
+    return texts;
+}
+
 std::vector<std::string> TPositionalBayesAnalysis::MemoLines(const Result& result) const {
     std::vector<std::string> lines;
     const auto list = [&](const char* heading, const ListScore& score) {

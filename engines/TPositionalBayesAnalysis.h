@@ -87,6 +87,10 @@ public:
     std::string RunText(int32_t number) const;
     // The grid label of number n (n - 1 in a zero-based game).
     int32_t Label(int32_t number) const { return zeroBased_ ? number - 1 : number; }
+    // The grid's K + 3 columns: the header row ("dez/posição", 0..K,
+    // "repetição") and the row of number n (its label, the percents, the run).
+    std::vector<std::string> HeaderTexts() const;
+    std::vector<std::string> RowTexts(int32_t number) const;
 
     struct Bar {
         double x = 0;

@@ -6,6 +6,10 @@
 #include "TLottery.h"
 #include "TempFiles.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,6 +23,15 @@ protected:
     }
     CliResult Run(const std::vector<std::string>& args) const {
         return RunCli(args, (folder_.Path() / "stderr").string());
+    }
+    // The JSON object of a successful run.
+    QJsonObject Json(const std::vector<std::string>& args) const {
+        const CliResult result = Run(args);
+        EXPECT_EQ(result.status, 0) << result.err;
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(result.out), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << result.out;
+        return document.object();
     }
     TempFolder folder_;
 };
@@ -149,4 +162,95 @@ TEST_F(CommandLineTest, SearchPrintsTheGridAndRefusesBadArguments) {
     const CliResult missing = Run({"search", "recurrence", (folder_.Path() / "none.csv").string()});
     EXPECT_NE(missing.status, 0);
     EXPECT_NE(missing.err.find("arquivo não encontrado"), std::string::npos);
+}
+
+TEST_F(CommandLineTest, HelpListsEveryCommandAndOption) {
+    const CliResult help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    for (const char* command : {"info", "draws", "csn", "search", "update"}) {
+        const CliResult own = Run({command, "--help"});
+        EXPECT_EQ(own.status, 0);
+        EXPECT_EQ(own.out.rfind(std::string("uso: tovisca-cli ") + command + " ", 0), 0u) << own.out;
+        EXPECT_NE(own.out.find("  --format tsv|json "), std::string::npos) << own.out;
+        EXPECT_NE(help.out.find(own.out), std::string::npos) << command;
+    }
+    EXPECT_NE(help.out.find("  --threshold T       limiar de acertos (filter) (padrão: 11 para 25 números, 4 para "
+                            "60, k nos demais)\n"),
+              std::string::npos)
+        << help.out;
+}
+
+TEST_F(CommandLineTest, JsonOfTheGameCommands) {
+    const std::string mega = DataDir + "/megasena.csv";
+    const QJsonObject info = Json({"info", mega, "--format", "json"});
+    EXPECT_EQ(info.value("command").toString(), "info");
+    EXPECT_EQ(info.value("elements").toInt(), 60);
+    EXPECT_EQ(info.value("perCombination").toInt(), 6);
+    EXPECT_EQ(info.value("total").toDouble(), 50063860);
+    EXPECT_EQ(info.value("birthday").toDouble(), 8490);
+    EXPECT_TRUE(info.value("superball").isNull());
+    EXPECT_EQ(info.value("draws").toInt(), 3047);
+    const QJsonObject lotomania = Json({"info", DataDir + "/lotomania.csv", "--format=json"});
+    EXPECT_EQ(lotomania.value("superball").toInt(), 50);
+    EXPECT_EQ(lotomania.value("total").toDouble(), 11372635);
+
+    const QJsonArray draws = Json({"draws", mega, "--format", "json"}).value("draws").toArray();
+    const TLottery lottery(mega);
+    ASSERT_EQ(draws.size(), 3047);
+    for (const qsizetype d : {qsizetype{0}, qsizetype{1500}, qsizetype{3046}}) {
+        const QJsonObject draw = draws.at(d).toObject();
+        const auto i = static_cast<size_t>(d);
+        EXPECT_EQ(draw.value("contest").toInt(), lottery.Draws[0][i]);
+        EXPECT_EQ(draw.value("csn").toDouble(), lottery.CSNs[i]);
+        const QJsonArray balls = draw.value("balls").toArray();
+        ASSERT_EQ(balls.size(), 6);
+        for (int c = 1; c <= 6; ++c) EXPECT_EQ(balls.at(c - 1).toInt(), lottery.Draws[static_cast<size_t>(c)][i]);
+    }
+
+    const QJsonObject csn = Json({"csn", "60", "6", "--balls", "41,5,4,52,30,33", "--format", "json"});
+    EXPECT_EQ(csn.value("csn").toDouble(), 14086154);
+    EXPECT_EQ(csn.value("csnExact").toString(), "14086154");
+    EXPECT_EQ(csn.value("balls").toArray(), QJsonArray({4, 5, 30, 33, 41, 52}));
+    const QJsonObject wide = Json({"csn", "100", "20", "--csn", "535983370403809682969", "--format", "json"});
+    EXPECT_EQ(wide.value("csnExact").toString(), "535983370403809682969");
+    EXPECT_EQ(wide.value("balls").toArray().first().toInt(), 80);
+
+    const QJsonObject filter =
+        Json({"search", "filter", mega, "--reduced", "--seed", "5", "--threshold", "2", "--format", "json"});
+    EXPECT_EQ(filter.value("threshold").toInt(), 2);
+    EXPECT_TRUE(filter.value("bars").isArray());
+    EXPECT_FALSE(filter.value("stopped").toBool());
+    const QJsonArray rows = Json({"search", "recurrence", mega, "--sample", "10", "--reduced", "--format", "json"})
+                                .value("rows")
+                                .toArray();
+    ASSERT_FALSE(rows.isEmpty());
+    EXPECT_EQ(rows.first().toObject().value("balls").toArray().size(), 6);
+}
+
+TEST_F(CommandLineTest, BadArgumentsPrintTheUsageAndExitWithTwo) {
+    const std::string mega = DataDir + "/megasena.csv";
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"info"},
+             {"info", mega, "extra"},
+             {"info", mega, "--format", "xml"},
+             {"draws", mega, "--format"},
+             {"draws", mega, "--bogus"},
+             {"csn", "60", "6"},
+             {"csn", "60", "6", "--balls", "1,2,3,4,5,6", "--csn", "1"},
+             {"search", "recurrence", mega, "--sample", "5", "--sample", "6"},
+             {"update"}}) {
+        const CliResult result = Run(args);
+        EXPECT_EQ(result.status, 2) << args.back();
+        EXPECT_EQ(result.out, "") << args.back();
+        EXPECT_NE(result.err.find("\nuso: tovisca-cli " + args[0] + " "), std::string::npos) << result.err;
+    }
+    // A malformed file: its message alone, status 1, in either format.
+    const std::string bad = folder_.Write("bad.csv", "Concurso;Bola1\n1;x\n");
+    for (const char* format : {"tsv", "json"}) {
+        const CliResult result = Run({"draws", bad, "--format", format});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.err.find("uso:"), std::string::npos) << result.err;
+    }
 }
