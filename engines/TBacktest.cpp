@@ -388,6 +388,8 @@ TBacktest::Result TBacktest::Run(const TLottery& lottery, const Settings& settin
         // The workers see the stop within an epoch or a search step.
     }
     result.Stopped = stop.load() && finished.load() < count;
+    // A cancel (the window closing) wants no result: leave at once.
+    if (cancel && cancel->load()) return result;
 
     for (size_t f = 0; f < forecasters; ++f) {
         Row row;

@@ -42,7 +42,9 @@
 // 50 ms. A stop (callback returning false, or cancel) reaches every running
 // forecaster within a training epoch or a search step; the contests whose
 // forecasts were all made are kept and scored, those in progress are
-// dropped. The history must not change while Run reads it.
+// dropped. A stop through cancel returns at once with nothing scored (no
+// rows): it is meant for a window that is closing. The history must not
+// change while Run reads it.
 #include "TBacktestStatistics.h"
 
 #include <QJsonObject>

@@ -112,7 +112,7 @@ TBacktestStatistics::Bounds TBacktestStatistics::DistanceAtMost(std::span<const 
     const auto n = static_cast<long long>(total);
     if (n < 1 || forecasts.empty()) return {observedSum >= 0 ? 1.0L : 0.0L, observedSum >= 0 ? 1.0L : 0.0L};
     const auto contests = static_cast<long long>(forecasts.size());
-    if (cells < 1) cells = static_cast<int>(std::clamp(40'000'000LL / (contests * contests), 32LL, 4000LL));
+    if (cells < 1) cells = static_cast<int>(std::clamp(10'000'000LL / (contests * contests), 32LL, 4000LL));
     const long long q = std::max(1LL, (n + cells - 1) / cells);
     const long double x = std::floor(observedSum);
     if (x < 0) return {0.0L, 0.0L};

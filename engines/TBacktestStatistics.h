@@ -58,8 +58,7 @@ public:
     // two bounds computed exactly from the exact convolution of the Y_i. With
     // N <= cells, q = 1 and both bounds are P(S <= x) itself. With q > 1 the
     // bounds are those of a mean distance shifted by less than 1 / cells of
-    // the CSN range, about a hundredth of the chance spread of a mean over
-    // 100 contests.
+    // the CSN range.
     //
     // Each Y_i's law is constant over runs of cells (2q/N inside the
     // two-sided stretch, q/N beyond, a few cells at the borders), so each
@@ -69,9 +68,10 @@ public:
         long double Low = 0;
         long double High = 0;
     };
-    // cells below 1: 4 x 10^7 / T^2 cells, at least 32 and at most 4000, so
-    // that the work stays near 10^8 steps whatever T (4000 cells for 100
-    // contests; the bounds widen for runs of thousands of contests).
+    // cells below 1: 10^7 / T^2 cells, at least 32 and at most 4000, so that
+    // the work stays near 10^7 steps whatever T (1000 cells for 100 contests:
+    // a mean distance known to 0.001 of the range, against a chance spread
+    // of about 0.02; the bounds widen for runs of thousands of contests).
     static Bounds DistanceAtMost(std::span<const double> forecasts, double total, long double observedSum,
                                  int cells = 0);
     // The expected distance E|F - D| for D uniform on 1..total:
