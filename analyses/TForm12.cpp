@@ -7,6 +7,7 @@
 #include "TForm3.h"
 
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -103,6 +104,8 @@ void TForm12::BuildOwnControls() {
     sg2 = new QTableWidget(this);
     sg2->setObjectName(QStringLiteral("sg2"));
     sg2->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sg2->verticalHeader()->hide();
+    sg2->horizontalHeader()->hide();
     sg2->setMinimumHeight(120);
     ChartLayout()->addWidget(sg2);
     AttachGrid(sg2);

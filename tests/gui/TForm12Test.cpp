@@ -109,3 +109,4 @@ TEST_F(TForm12Test, StopKeepsTheContestsDoneAndClosingDoesNotWait) {
 }
 
 } // namespace
+
