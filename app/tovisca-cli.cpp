@@ -30,6 +30,7 @@ TCliCommand SegmentCommand();
 TCliCommand PosbayesCommand();
 TCliCommand CheckCommand();
 TCliCommand AuditCommand();
+TCliCommand BacktestCommand();
 
 namespace {
 
@@ -50,6 +51,7 @@ std::vector<TCliCommand> Commands() {
         PosbayesCommand(),
         CheckCommand(),
         AuditCommand(),
+        BacktestCommand(),
     };
 }
 // clang-format on

@@ -9,6 +9,7 @@
 #include "TForm10.h"
 #include "TForm5.h"
 #include "TForm8.h"
+#include "TForm12.h"
 #include "TForm6.h"
 #include "TInstallPaths.h"
 #include "TLocalization.h"
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
     TForm5::Install(mainWindow);
     TForm8::Install(mainWindow);
     TBetCheckForm::Install(mainWindow);
+    TForm12::Install(mainWindow);
     TUpdateRunner::Install(mainWindow);
     // Without a window manager "maximised" means nothing: take the screen.
     if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <type_traits>
 
 #ifdef __linux__
 #include <sys/mman.h>
@@ -283,6 +284,35 @@ void SortBalls(std::span<int32_t> balls) {
 
 TLottery::TLottery(const std::string& fileName) : FileName(fileName) {
     Load();
+}
+
+TLottery::TLottery(const TLottery& source, int32_t drawCount) : FileName(source.FileName) {
+    if (!source.Loaded || !source.Converter) return;
+    DrawCount = std::clamp(drawCount, 0, source.DrawCount);
+    ZeroBased = source.ZeroBased;
+    Superball = source.Superball;
+    SuperballBalls = source.SuperballBalls;
+    SuperballTotal = source.SuperballTotal;
+    SuperballBirthday = source.SuperballBirthday;
+    Birthday = source.Birthday;
+    const auto slots = static_cast<size_t>(DrawCount);
+    // Each table keeps the extra last slot, left at 0 as Load leaves it.
+    const auto prefix = [slots](const auto& table) {
+        std::remove_cvref_t<decltype(table)> copy(table.size());
+        for (size_t c = 0; c < table.size(); ++c) {
+            copy[c].assign(table[c].begin(), table[c].begin() + static_cast<std::ptrdiff_t>(slots));
+            copy[c].push_back(0);
+        }
+        return copy;
+    };
+    Draws = prefix(source.Draws);
+    SortedDraws = prefix(source.SortedDraws);
+    CSNs.assign(source.CSNs.begin(), source.CSNs.begin() + static_cast<std::ptrdiff_t>(slots));
+    CSNs.push_back(0);
+    Converter = std::make_unique<TCSN>(source.Elements(), source.PerCombination());
+    BuildTheory();
+    BuildPresenceAndCaches();
+    Loaded = true;
 }
 
 TLottery::~TLottery() = default;

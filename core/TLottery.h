@@ -44,8 +44,9 @@ public:
         Recurrence = 5,
         PositionalBayesian = 6,
         BetCheck = 7,
+        Backtest = 8,
     };
-    static constexpr int WindowKinds = 8;
+    static constexpr int WindowKinds = 9;
     // Bounds of what a data file may describe. Larger values would only come
     // from a broken file and would make the tables absurdly large.
     static constexpr int32_t MaxBallValue = 1000;
@@ -64,6 +65,12 @@ public:
     // value, which belongs to another combination or lies outside 1..Total;
     // the ball sets of such CSNs only mark values within 0..n.
     explicit TLottery(const std::string& fileName);
+    // The history as it stood before draw `drawCount` of source: its first
+    // drawCount draws (cut to 0..source.DrawCount) with the source's n, k,
+    // zero-based flag and figures, and every table rebuilt from those draws
+    // alone, so nothing computed on it can depend on a later draw. Its
+    // FileName is the source's.
+    TLottery(const TLottery& source, int32_t drawCount);
     ~TLottery();
     TLottery(const TLottery&) = delete;
     TLottery& operator=(const TLottery&) = delete;

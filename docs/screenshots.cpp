@@ -5,8 +5,10 @@
 // a platform is set), runs its main action and saves NAME.png. Adding a
 // window is one row.
 #include "NumberText.h"
+#include "TBetCheckForm.h"
 #include "TForm10.h"
 #include "TForm11.h"
+#include "TForm12.h"
 #include "TForm2.h"
 #include "TForm3.h"
 #include "TForm4.h"
@@ -29,6 +31,8 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QSpinBox>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
@@ -154,6 +158,21 @@ const std::vector<Shot> Shots{
          Wait(500);
          return window;
      }},
+    {"teste-retroativo",
+     [](TForm2&, TForm3& game) {
+         QWidget* window = Analysis(game, TLottery::Backtest);
+         if (auto* contests = Child<QSpinBox>(window, "UpDown1")) contests->setValue(20);
+         Analyse(window, 30000);
+         return window;
+     }},
+    {"conferir-apostas",
+     [](TForm2&, TForm3& game) {
+         QWidget* window = Analysis(game, TLottery::BetCheck);
+         if (auto* bets = Child<QPlainTextEdit>(window, "MemoBets"))
+             bets->setPlainText(QStringLiteral("4 8 15 16 23 42\n5 10 20 30 40 50\n3 17 25 41 52 60 1 2"));
+         Analyse(window, 10000);
+         return window;
+     }},
     {"ajuda",
      [](TForm2& main, TForm3&) -> QWidget* {
          main.Contedo1Click();
@@ -208,6 +227,8 @@ int main(int argc, char** argv) {
         TForm10::Install(main);
         TForm5::Install(main);
         TForm8::Install(main);
+        TBetCheckForm::Install(main);
+        TForm12::Install(main);
         TUpdateRunner::Install(main);
         main.resize(1280, 800);
         main.show();

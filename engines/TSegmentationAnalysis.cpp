@@ -78,6 +78,7 @@ double TSegmentationAnalysis::TrainVote(int vote, int cut, const PassCallback& o
         const Progress info{vote, 0, pass, Network.OutputError[0]};
         if (onPass && !onPass(info)) stopped = true;
         if (cancel && cancel->load()) stopped = true;
+        lastCapped_ = !stopped && pass > cut && !Network.Converged;
         if (stopped || pass > cut) Network.Converged = true;
     } while (!Network.Converged);
     const auto in = ForecastInputs();
@@ -189,9 +190,14 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::Gather(int n, int cut, cons
         bool stopped = false;
         double c = 0;
         do {
+            lastCapped_ = false;
             c = std::trunc(trainer(v, cut, report, cancel, stopped));
             ++result.Trainings;
-        } while ((c <= 0 || c > top) && !stopped);
+            if (lastCapped_) ++result.Capped;
+            if (MaxTrainings > 0 && result.Trainings >= MaxTrainings && (c <= 0 || c > top) && !stopped)
+                result.Exhausted = true;
+        } while ((c <= 0 || c > top) && !stopped && !result.Exhausted);
+        if (result.Exhausted) break;
         TakeVote(result, weights, v, c, top, onVote);
         if (stopped) {
             result.Stopped = true;
@@ -275,7 +281,7 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::GatherBatched(int n, int cu
     VoteWeights weights(top);
     int taken = 0;
     bool stopped = false;
-    while (taken < n && !result.Stopped) {
+    while (taken < n && !result.Stopped && !result.Exhausted) {
         while (jobs.Running() < jobs.Threads() && !stopped) launch();
         jobs.Wait(std::chrono::milliseconds(50));
         if (!active.empty() && active.front()->Pass.load() > 0) {
@@ -295,6 +301,7 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::GatherBatched(int n, int cu
             done.erase(found);
             ++consumed;
             ++result.Trainings;
+            if (!network.Stopped && !network.State.Done) ++result.Capped;
             const double c = forecast(network);
             if (network.Stopped) {
                 // The network in training when the run stopped: its
@@ -303,7 +310,12 @@ TSegmentationAnalysis::Result TSegmentationAnalysis::GatherBatched(int n, int cu
                 result.Stopped = true;
                 break;
             }
-            if (c > 0 && c <= top) TakeVote(result, weights, ++taken, c, top, onVote);
+            if (c > 0 && c <= top)
+                TakeVote(result, weights, ++taken, c, top, onVote);
+            else if (MaxTrainings > 0 && result.Trainings >= MaxTrainings) {
+                result.Exhausted = true;
+                break;
+            }
         }
         if (stopped) result.Stopped = true; // and the networks in training, if any, are set aside
     }

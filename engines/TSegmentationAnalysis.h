@@ -133,6 +133,10 @@ public:
         int Requested = 0;         // n
         int Taken = 0;             // votes taken
         int Trainings = 0;         // networks whose forecasts were read, in range or not
+        // Of those, the networks that made their cut + 1 Train calls without
+        // converging (not counted through a Trainer of the caller's).
+        int Capped = 0;
+        bool Exhausted = false; // ended by MaxTrainings
         std::vector<double> Votes; // [0..n], sorted by weight, ascending, over 1..n
         std::vector<double> Weights;
         double MaxWeight = 1.0;
@@ -164,6 +168,13 @@ public:
     // after another with TrainVote. Both built-in ways draw the starts from
     // Network's generator in the same order and give the same votes.
     VoteTrainer Trainer;
+    // Bound of the retraining: once Gather has read this many networks'
+    // forecasts, the next forecast out of range ends it; 0 means no bound. The window retrains out-of-range forecasts until "Parar", but
+    // a network's output range grows beyond its targets, and on some
+    // samples nearly every start forecasts beyond U: an unattended caller
+    // (the back-test) needs the gathering to end. It then ends with the
+    // votes taken so far (Exhausted is set).
+    int MaxTrainings = 0;
     bool BatchedVotes = true;
     int VoteThreads = 0;
     TNNMLPBatch::Path VotePath = TNNMLPBatch::Path::Automatic;
@@ -176,6 +187,8 @@ private:
                          const VoteCallback& onVote, const std::atomic<bool>* cancel);
 
     const TLottery& lottery_;
+    // Whether the last TrainVote ended at the call limit without converging.
+    bool lastCapped_ = false;
     int sampleSize_ = 0;
     int first_ = 0; // a0
 };

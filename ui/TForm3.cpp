@@ -224,7 +224,7 @@ void TForm3::BuildCommands() {
     toolsMenu_->addAction(importar_);
     toolsMenu_->addSeparator();
 
-    const std::array<AnalysisCommand, TLottery::WindowKinds> commands{{
+    const AnalysisCommand commands[] = {
         {TLottery::Lexicographic, "Análise lexicográfica", "Anliselexicogrfica1", QKeySequence(Qt::Key_F6)},
         {TLottery::Delay, "Análise atrasadas", "Anliseatrasadas1", QKeySequence(Qt::Key_F7)},
         {TLottery::Segmentation, "Análise segmentação", "Anlisebase51", QKeySequence(Qt::Key_F8)},
@@ -234,7 +234,7 @@ void TForm3::BuildCommands() {
         {TLottery::PositionalBayesian, "Análise posicional/bayesiana", "Anliseposicionalbayesiana1",
          QKeySequence(Qt::CTRL | Qt::Key_F6)},
         {TLottery::BetCheck, "Conferir apostas", "Conferirapostas1", QKeySequence(Qt::CTRL | Qt::Key_K)},
-    }};
+    };
     int button = 1;
     for (const AnalysisCommand& command : commands) {
         QAction* action = makeAction(QString::fromUtf8(command.caption), command.name, command.shortcut);
@@ -247,6 +247,12 @@ void TForm3::BuildCommands() {
         toolBar_->addAction(action);
         toolBar_->widgetForAction(action)->setObjectName(QStringLiteral("ToolButton%1").arg(button++));
     }
+    // The back-test has no tool button, so the others keep their numbers.
+    QAction* backtest =
+        makeAction(QStringLiteral("Teste retroativo"), "Testeretroativo1", QKeySequence(Qt::CTRL | Qt::Key_R));
+    connect(backtest, &QAction::triggered, this, [this] { OpenAnalysis(TLottery::Backtest); });
+    analysisActions_[static_cast<size_t>(TLottery::Backtest)] = backtest;
+    toolsMenu_->addAction(backtest);
     toolsMenu_->addSeparator();
     calculadora1_ =
         makeAction(QStringLiteral("Calculadora CSN"), "CalculadoraCSN1", QKeySequence(Qt::Key_F10));

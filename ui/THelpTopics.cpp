@@ -16,8 +16,8 @@ constexpr std::array Topics{
     THelpTopic{"TForm10", nullptr, "recorrencial.html"},
     THelpTopic{"TForm7", nullptr, "segmentacao.html"},
     THelpTopic{"TForm11", nullptr, "posicional-bayesiana.html"},
-    THelpTopic{nullptr, "Teste retroativo", "teste-retroativo.html"},
-    THelpTopic{nullptr, "Conferir apostas", "conferir-apostas.html"},
+    THelpTopic{"TForm12", nullptr, "teste-retroativo.html"},
+    THelpTopic{"TBetCheckForm", nullptr, "conferir-apostas.html"},
 };
 
 bool Matches(const THelpTopic& topic, const QWidget& widget) {

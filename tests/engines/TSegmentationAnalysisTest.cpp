@@ -298,6 +298,36 @@ TEST_F(SegmentationTest, GatheringThroughAReplacedTrainer) {
     EXPECT_EQ(result.Last[2].x, top);
 }
 
+TEST_F(SegmentationTest, BoundedTrainingsEndAGatheringThatNeverForecastsInRange) {
+    Analysis analysis(quina);
+    analysis.Load(12);
+    const double top = analysis.Top();
+    std::vector<double> forecasts{30, top + 1, top + 2, top + 3, top + 4, 50};
+    size_t next = 0;
+    analysis.Trainer = [&](int, int, const Analysis::PassCallback&, const std::atomic<bool>*, bool&) {
+        return forecasts[next++];
+    };
+    analysis.MaxTrainings = 4;
+    const auto result = analysis.Gather(3, 1, {}, {});
+    EXPECT_TRUE(result.Exhausted);
+    EXPECT_FALSE(result.Stopped);
+    EXPECT_EQ(result.Trainings, 4);
+    EXPECT_EQ(result.Taken, 1);
+    EXPECT_EQ(result.Votes[1], 30);
+
+    // The bound ends only retraining: networks that forecast in range keep
+    // giving votes past it.
+    Analysis batched(quina);
+    batched.Load(12);
+    batched.Network.Seed(3);
+    batched.VoteThreads = 1;
+    batched.MaxTrainings = 1;
+    const auto one = batched.Gather(3, 1, {}, {});
+    EXPECT_EQ(one.Trainings, 3);
+    EXPECT_EQ(one.Taken, 3);
+    EXPECT_FALSE(one.Exhausted);
+}
+
 TEST_F(SegmentationTest, SeededGatheringIsReproducibleAndStopsKeepTheVote) {
     const auto run = [&](Analysis::Notation notation, int n, int stopAtPass) {
         Analysis analysis(quina);

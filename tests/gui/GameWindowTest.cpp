@@ -173,11 +173,12 @@ TEST_F(GameWindowTest, CommandsCarryTheirCaptionsAndShortcuts) {
                           {"Anliseposicionalbayesiana1", "Análise posicional/bayesiana",
                            QKeySequence(Qt::CTRL | Qt::Key_F6)},
                           {"Conferirapostas1", "Conferir apostas", QKeySequence(Qt::CTRL | Qt::Key_K)},
+                          {"Testeretroativo1", "Teste retroativo", QKeySequence(Qt::CTRL | Qt::Key_R)},
                           {"CalculadoraCSN1", "Calculadora CSN", QKeySequence(Qt::Key_F10)}});
     // All in the "Ferramentas" menu; the tool bar has the seven analyses and the calculator.
     QMenu* tools = game->ToolsMenu();
     EXPECT_EQ(tools->title(), "Ferramentas");
-    EXPECT_EQ(Captions(tools->actions()).size(), 12);
+    EXPECT_EQ(Captions(tools->actions()).size(), 13);
     EXPECT_EQ(game->ToolBar()->actions().size(), 8);
     // While the game window is active its menu stands in the main menu bar, before "&Janela".
     Activate(game);
