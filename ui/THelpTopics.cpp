@@ -18,6 +18,8 @@ constexpr std::array Topics{
     THelpTopic{"TForm11", nullptr, "posicional-bayesiana.html"},
     THelpTopic{"TForm12", nullptr, "teste-retroativo.html"},
     THelpTopic{"TBetCheckForm", nullptr, "conferir-apostas.html"},
+    THelpTopic{nullptr, "Teste retroativo", "teste-retroativo.html"},
+    THelpTopic{nullptr, "Conferir apostas", "conferir-apostas.html"},
 };
 
 bool Matches(const THelpTopic& topic, const QWidget& widget) {
