@@ -142,7 +142,11 @@ TEST_F(TForm8Test, OpensWithItsControlsTextsAndDefaults) {
     EXPECT_EQ(PlottedPoints(window), 0);
     auto* shown = Find<QWidget>(window, "Chart2");
     EXPECT_EQ(shown->toolTip(), "Marque uma área no gráfico para zoom");
-    EXPECT_EQ(qobject_cast<QGroupBox*>(shown->parentWidget())->title(), "&Gráfico");
+    // In the "Gráfico" box, on the first tab; the heat map on the second.
+    auto* box = Find<QGroupBox>(window, "GroupBox3");
+    EXPECT_EQ(box->title(), "&Gráfico");
+    EXPECT_TRUE(box->isAncestorOf(shown));
+    EXPECT_TRUE(box->isAncestorOf(Find<QWidget>(window, "HeatMap1")));
     if (TChartView* chart = Chart(window)) {
         EXPECT_EQ(chart->Title() + "|" + chart->BottomAxisTitle() + "|" + chart->LeftAxisTitle(),
                   "Distribuição conjunta total|A|Probabilidade");
